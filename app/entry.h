@@ -1,0 +1,4 @@
+// The program: settings dialog, window, loading, main loop. Returns the process exit code.
+#pragma once
+
+int runHalvex();

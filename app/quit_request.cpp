@@ -1,0 +1,17 @@
+// A quit request is a user event on SDL's queue carrying the exit code, so it is taken in order with
+// the window events; the flag lets code that runs before the loop see that one is pending.
+#include "app/quit_request.h"
+
+#include "app/platform_events.h"
+
+namespace {
+bool quitPending = false;
+}
+
+void postQuitRequest(int exitCode) {
+    quitPending = true;
+    pushQuitEvent(exitCode);
+}
+
+bool quitRequestPending() { return quitPending; }
+void clearQuitRequest() { quitPending = false; }

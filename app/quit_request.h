@@ -1,0 +1,6 @@
+// The quit request: Escape, the close box and start-up failures post it; the main loop ends on it.
+#pragma once
+
+void postQuitRequest(int exitCode);
+bool quitRequestPending();
+void clearQuitRequest();   // tests only

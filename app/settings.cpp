@@ -1,0 +1,8 @@
+// Storage and defaults of the settings.
+#include "app/settings.h"
+
+int screenWidth = 1024;
+int screenHeight = 768;
+bool fullscreen = true;
+bool soundEnabled = true;
+int requestedColorBits = 32;

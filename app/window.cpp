@@ -1,0 +1,210 @@
+// Window, display mode, pixel format and context over SDL. The pixel format is fixed when an OpenGL
+// window is created, so createGLWindow picks it (nearest depth first) and setupPixelFormat reports it.
+#include "app/window.h"
+
+#include <SDL.h>
+#include <cstdio>
+
+#include "app/message_box.h"
+#include "app/quit_request.h"
+#include "app/settings.h"
+#include "app/window_proc.h"
+
+WindowHandle windowHandle = nullptr;
+WindowHandle deviceContext = nullptr;
+void* renderContext = nullptr;
+
+namespace {
+struct PixelFormatRequest {
+    int red, green, blue, depth;
+};
+
+bool pixelFormatChosen = false;
+bool displayModeChanged = false;
+bool cursorHidden = false;
+SDL_DisplayMode wantedMode{};
+bool wantedModeValid = false;
+
+void applyPixelFormatRequest(const PixelFormatRequest& request) {
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, request.red);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, request.green);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, request.blue);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, request.depth);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_ACCUM_RED_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_ACCUM_GREEN_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_ACCUM_BLUE_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_ACCUM_ALPHA_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+}
+
+// The requested format first, then the nearest ones a driver may offer instead.
+int pixelFormatCandidates(PixelFormatRequest* out) {
+    if (requestedColorBits == 16) {
+        out[0] = {5, 6, 5, 16};
+        return 1;
+    }
+    out[0] = {8, 8, 8, 32};
+    out[1] = {8, 8, 8, 24};
+    out[2] = {8, 8, 8, 16};
+    return 3;
+}
+
+SDL_Window* createWindow(const char* title, int width, int height, Uint32 flags) {
+    return SDL_CreateWindow(title, 0, 0, width, height, flags | SDL_WINDOW_HIDDEN);
+}
+
+SDL_Window* createWindowWithPixelFormat(const char* title, int width, int height, Uint32 flags) {
+    PixelFormatRequest candidates[3];
+    const int count = pixelFormatCandidates(candidates);
+    for (int i = 0; i < count; ++i) {
+        applyPixelFormatRequest(candidates[i]);
+        if (SDL_Window* window = createWindow(title, width, height, flags | SDL_WINDOW_OPENGL)) {
+            pixelFormatChosen = true;
+            return window;
+        }
+    }
+    // No OpenGL window at all: the window still exists, and the context step reports the failure.
+    pixelFormatChosen = false;
+    return createWindow(title, width, height, flags);
+}
+
+// A full-screen mode that was not applied as asked leaves the drawable at another size: the picture
+// follows the drawable so that it fills the screen.
+void takeDrawableSize(SDL_Window* window) {
+    int width = 0, height = 0;
+    SDL_GL_GetDrawableSize(window, &width, &height);
+    if (width <= 0 || height <= 0) SDL_GetWindowSize(window, &width, &height);
+    if (width > 0 && height > 0 && (width != screenWidth || height != screenHeight)) {
+        screenWidth = width;
+        screenHeight = height;
+    }
+}
+
+void restoreDisplay() {
+    if (windowHandle && displayModeChanged) SDL_SetWindowFullscreen(windowHandle, 0);
+    displayModeChanged = false;
+    if (cursorHidden) SDL_ShowCursor(SDL_ENABLE);
+    cursorHidden = false;
+}
+}  // namespace
+
+bool startVideo() {
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        std::fprintf(stderr, "halvex: cannot open a display (%s). Start it from a desktop session.\n",
+                     SDL_GetError());
+        return false;
+    }
+    return true;
+}
+
+void stopVideo() { SDL_Quit(); }
+
+void changeDisplayMode() {
+    SDL_DisplayMode current{};
+    wantedModeValid = false;
+    if (SDL_GetDesktopDisplayMode(0, &current) != 0) {
+        showMessageBox("Could Not Enum Display Settings", "Chyba");
+        return;
+    }
+    // Only the size changes: the desktop's pixel format and refresh rate stay in force.
+    const int modes = SDL_GetNumDisplayModes(0);
+    for (int i = 0; i < modes; ++i) {
+        SDL_DisplayMode mode{};
+        if (SDL_GetDisplayMode(0, i, &mode) != 0) continue;
+        if (mode.w == screenWidth && mode.h == screenHeight) {
+            wantedMode = current;
+            wantedMode.w = screenWidth;
+            wantedMode.h = screenHeight;
+            if (mode.format == current.format && mode.refresh_rate == current.refresh_rate) wantedMode = mode;
+            wantedModeValid = true;
+            return;
+        }
+    }
+    showMessageBox("Display Mode Not Compatible", "Chyba");
+    postQuitRequest(0);
+}
+
+WindowHandle createGLWindow(const char* title, int width, int height, bool fullscreenWindow) {
+    Uint32 flags = 0;
+    if (fullscreenWindow) {
+        changeDisplayMode();
+        SDL_ShowCursor(SDL_DISABLE);
+        cursorHidden = true;
+        flags |= wantedModeValid ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_BORDERLESS;
+    }
+    SDL_Window* window = createWindowWithPixelFormat(title, width, height, flags);
+    if (!window) {
+        restoreDisplay();   // nothing else would put the cursor back before the process ends
+        return nullptr;
+    }
+    if (fullscreenWindow && wantedModeValid) {
+        if (SDL_SetWindowDisplayMode(window, &wantedMode) == 0) displayModeChanged = true;
+    }
+    SDL_ShowWindow(window);
+    SDL_RaiseWindow(window);
+    if (fullscreenWindow) takeDrawableSize(window);
+    return window;
+}
+
+bool setupPixelFormat(WindowHandle drawable) {
+    if (!drawable || !pixelFormatChosen) {
+        showMessageBox("ChoosePixelFormat failed", "Chyba");
+        return false;
+    }
+    return true;
+}
+
+void createGLContext() {
+    deviceContext = windowHandle;
+    if (!setupPixelFormat(deviceContext)) {
+        postQuitRequest(0);
+        return;
+    }
+    renderContext = SDL_GL_CreateContext(deviceContext);
+    if (!renderContext) {
+        showMessageBox("Could Not Create OpenGL Context", "Chyba");
+        postQuitRequest(0);
+        return;
+    }
+    SDL_GL_MakeCurrent(deviceContext, renderContext);
+    SDL_GL_SetSwapInterval(0);   // frames are rendered back to back
+    int width = 0, height = 0;
+    SDL_GL_GetDrawableSize(deviceContext, &width, &height);
+    if (width > 0 && height > 0) clientRect = ClientRect{0, 0, width, height};
+}
+
+void destroyGLWindow() {
+    if (renderContext) {
+        SDL_GL_MakeCurrent(deviceContext, nullptr);
+        SDL_GL_DeleteContext(renderContext);
+        renderContext = nullptr;
+    }
+    deviceContext = nullptr;
+    if (fullscreen) restoreDisplay();
+    if (windowHandle) SDL_DestroyWindow(windowHandle);
+    windowHandle = nullptr;
+    postQuitRequest(0);
+}
+
+void swapFrame() {
+    if (deviceContext) SDL_GL_SwapWindow(deviceContext);
+}
+
+PixelFormatInfo obtainedPixelFormat() {
+    PixelFormatInfo info;
+    if (!renderContext) return info;
+    int doubleBuffer = 0;
+    SDL_GL_GetAttribute(SDL_GL_RED_SIZE, &info.red);
+    SDL_GL_GetAttribute(SDL_GL_GREEN_SIZE, &info.green);
+    SDL_GL_GetAttribute(SDL_GL_BLUE_SIZE, &info.blue);
+    SDL_GL_GetAttribute(SDL_GL_ALPHA_SIZE, &info.alpha);
+    SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &info.depth);
+    SDL_GL_GetAttribute(SDL_GL_STENCIL_SIZE, &info.stencil);
+    SDL_GL_GetAttribute(SDL_GL_DOUBLEBUFFER, &doubleBuffer);
+    info.doubleBuffered = doubleBuffer != 0;
+    return info;
+}

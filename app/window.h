@@ -1,0 +1,29 @@
+// The demo's one window, the full-screen display mode, the pixel format and the OpenGL context.
+#pragma once
+
+struct SDL_Window;
+using WindowHandle = SDL_Window*;
+
+extern WindowHandle windowHandle;    // stored by initDemo from createGLWindow's result
+extern WindowHandle deviceContext;   // the drawable frames are presented on, set by createGLContext
+extern void* renderContext;          // the OpenGL context, null when none could be made
+
+constexpr const char* windowTitle = "ORX Halvex";
+
+// Starts the platform's video layer; false (with the reason on standard error) when there is no display.
+bool startVideo();
+void stopVideo();
+
+WindowHandle createGLWindow(const char* title, int width, int height, bool fullscreenWindow);
+void changeDisplayMode();
+bool setupPixelFormat(WindowHandle drawable);
+void createGLContext();
+void destroyGLWindow();
+void swapFrame();
+
+// What the chosen pixel format actually has, read back after the context was made.
+struct PixelFormatInfo {
+    int red = 0, green = 0, blue = 0, alpha = 0, depth = 0, stencil = 0;
+    bool doubleBuffered = false;
+};
+PixelFormatInfo obtainedPixelFormat();

@@ -1,0 +1,57 @@
+// One offscreen window and context shared by the GL tests of a process.
+#include "support/gl_test_context.h"
+
+#include <SDL.h>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/settings.h"
+#include "app/window.h"
+
+namespace {
+SDL_Window* testWindow = nullptr;
+SDL_GLContext testContext = nullptr;
+}
+
+bool makeGlTestContext(int width, int height) {
+    if (testWindow) {
+        SDL_SetWindowSize(testWindow, width, height);
+        SDL_GL_MakeCurrent(testWindow, testContext);
+        screenWidth = width;
+        screenHeight = height;
+        return true;
+    }
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "SDL_Init: %s\n", SDL_GetError());
+        return false;
+    }
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    testWindow = SDL_CreateWindow("gl test", 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (!testWindow) {
+        std::fprintf(stderr, "SDL_CreateWindow: %s\n", SDL_GetError());
+        return false;
+    }
+    testContext = SDL_GL_CreateContext(testWindow);
+    if (!testContext) {
+        std::fprintf(stderr, "SDL_GL_CreateContext: %s\n", SDL_GetError());
+        return false;
+    }
+    SDL_GL_MakeCurrent(testWindow, testContext);
+    windowHandle = testWindow;
+    deviceContext = testWindow;
+    renderContext = testContext;
+    screenWidth = width;
+    screenHeight = height;
+    return true;
+}
+
+void destroyGlTestContext() {
+    if (testContext) SDL_GL_DeleteContext(testContext);
+    if (testWindow) SDL_DestroyWindow(testWindow);
+    testContext = nullptr;
+    testWindow = nullptr;
+    windowHandle = deviceContext = nullptr;
+    renderContext = nullptr;
+}
