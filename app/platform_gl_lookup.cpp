@@ -1,0 +1,6 @@
+// OpenGL entry-point lookup through SDL.
+#include "app/platform_gl_lookup.h"
+
+#include <SDL.h>
+
+void* lookupGlEntryPoint(const char* name) { return name ? SDL_GL_GetProcAddress(name) : nullptr; }

@@ -1,0 +1,80 @@
+// Fades and blur quads drawn over the whole screen in the 0..1 screen space.
+#include "effects/overlays.h"
+
+#include "app/settings.h"
+#include "image/gl_api.h"
+
+unsigned int blurTexture = 0;
+
+namespace {
+void loadScreenSpace() {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(0, 1, 0, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void drawBlackQuad(float opacity) {
+    glViewport(0, 0, screenWidth, screenHeight);
+    loadScreenSpace();
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glColor4f(0.0f, 0.0f, 0.0f, opacity);
+    // Screen-sized corners in a 0..1 space: the quad covers the viewport whatever the screen size.
+    glBegin(GL_QUADS);
+    glVertex2i(screenWidth, 0);
+    glVertex2i(screenWidth, screenHeight);
+    glVertex2i(0, screenHeight);
+    glVertex2i(0, 0);
+    glEnd();
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+}
+
+// The blur texture over the viewport with the texture rectangle from inset to 1 - inset, added.
+void drawBlurQuad(float opacity, float inset) {
+    loadScreenSpace();
+    glDisable(GL_DEPTH_TEST);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glEnable(GL_BLEND);
+    glColor4f(1.0f, 1.0f, 1.0f, opacity);
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, blurTexture);
+    float far = 1.0f - inset;
+    glBegin(GL_QUADS);
+    glMultiTexCoord2fARB(GL_TEXTURE0_ARB, inset, inset);
+    glVertex2i(0, 0);
+    glMultiTexCoord2fARB(GL_TEXTURE0_ARB, far, inset);
+    glVertex2i(1, 0);
+    glMultiTexCoord2fARB(GL_TEXTURE0_ARB, far, far);
+    glVertex2i(1, 1);
+    glMultiTexCoord2fARB(GL_TEXTURE0_ARB, inset, far);
+    glVertex2i(0, 1);
+    glEnd();
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+}
+}  // namespace
+
+float fadeToBlackOpacity(double duration, double elapsed) {
+    if (duration <= 0.0) return 1.0f;
+    return static_cast<float>((1.0 / duration) * elapsed);
+}
+
+float fadeFromBlackOpacity(double duration, double elapsed) {
+    if (duration <= 0.0) return 0.0f;
+    return static_cast<float>(1.0 - (1.0 / duration) * elapsed);
+}
+
+void fadeToBlack(double duration, double elapsed) { drawBlackQuad(fadeToBlackOpacity(duration, elapsed)); }
+
+void fadeFromBlack(double duration, double elapsed) { drawBlackQuad(fadeFromBlackOpacity(duration, elapsed)); }
+
+void drawZoomBlur(float frameMs) { drawBlurQuad(0.99f, frameMs * 0.002f); }
+
+void drawBlurTexture() { drawBlurQuad(0.9f, 0.0f); }

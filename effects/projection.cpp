@@ -1,0 +1,39 @@
+// Perspective and 2D screen-space projections.
+#include "effects/projection.h"
+
+#include "app/settings.h"
+#include "image/gl_api.h"
+
+namespace {
+constexpr double fieldOfViewDegrees = 90.0;
+constexpr double nearPlane = static_cast<double>(0.1f);   // the single-precision 0.1, widened
+constexpr double farPlane = 120000.0;
+
+void fullScreenViewport(int keepViewport) {
+    if (keepViewport == 0) glViewport(0, 0, screenWidth, screenHeight);
+}
+}  // namespace
+
+double perspectiveAspect(int width, int height) {
+    if (width <= 0 || height <= 0) return 1.0;
+    // Integer division on purpose: the demo's picture is as wide as with a square aspect.
+    return static_cast<double>(width / height);
+}
+
+void setPerspectiveView(int keepViewport) {
+    fullScreenViewport(keepViewport);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(fieldOfViewDegrees, perspectiveAspect(screenWidth, screenHeight), nearPlane, farPlane);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void setOrthoView(int keepViewport) {
+    fullScreenViewport(keepViewport);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(0, 1, 0, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
