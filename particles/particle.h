@@ -62,9 +62,9 @@ public:
 
 // Every particle is one heap object of its concrete class; freeParticle releases the whole object
 // whatever that class is (their destructors are all trivial, so only the storage is returned).
-template <typename T>
-T* allocateParticle() {
+template <typename T, typename... Args>
+T* allocateParticle(Args... args) {
     static_assert(std::is_trivially_destructible_v<T>, "particles hold no resources");
-    return new (::operator new(sizeof(T))) T();
+    return new (::operator new(sizeof(T))) T(args...);
 }
 void freeParticle(Particle* particle);
