@@ -101,6 +101,8 @@ GtkWidget* makeControl(const DialogControl& control, GtkWidget*& firstRadio) {
     case ControlKind::StaticText: {
         GtkWidget* label = gtk_label_new(control.text);
         gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
+        // A dialog unit is a quarter of the average character: wrap at the template's width.
+        gtk_label_set_max_width_chars(GTK_LABEL(label), control.width / 4);
         gtk_label_set_xalign(GTK_LABEL(label), 0.0f);
         gtk_label_set_yalign(GTK_LABEL(label), 0.0f);
         return label;
