@@ -3,6 +3,7 @@
 
 #include "app/frame_clock.h"
 #include "app/platform_events.h"
+#include "app/quit_request.h"
 #include "demo/shutdown.h"
 
 int runMainLoop() {
@@ -11,10 +12,16 @@ int runMainLoop() {
         WindowMessage message;
         const PolledEvent event = pollEvent(message, exitCode);
         if (event == PolledEvent::Quit) break;
-        if (event == PolledEvent::Window)
+        if (event == PolledEvent::Window) {
             windowProc(message);
-        else
+        } else if (quitRequestPending()) {
+            // SDL may hold back an event pushed while the last one was handled until the next poll:
+            // the request is taken now, so no frame follows it.
+            exitCode = pendingQuitExitCode();
+            break;
+        } else {
             renderFrame();
+        }
     }
     shutdownDemo();
     return exitCode;

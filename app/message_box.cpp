@@ -1,8 +1,10 @@
-// Message boxes through SDL, which needs no initialised video subsystem for a simple box.
+// Message boxes as modal GTK dialogs with an OK button; without a display the text goes to standard error.
 #include "app/message_box.h"
 
-#include <SDL.h>
+#include <gtk/gtk.h>
 #include <cstdio>
+
+#include "app/platform_gtk.h"
 
 namespace {
 MessageBoxSink messageBoxSink = nullptr;
@@ -19,7 +21,16 @@ void showMessageBox(const char* text, const char* caption) {
         messageBoxSink(text, caption);
         return;
     }
-    // With no display there is nobody to answer the box: say it on standard error instead.
-    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption, text, nullptr) != 0)
+    if (!startGtk()) {
         printMessageBoxToStderr(text, caption);
+        return;
+    }
+    GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_OTHER, GTK_BUTTONS_OK, "%s",
+                                            text ? text : "");
+    gtk_window_set_title(GTK_WINDOW(box), caption ? caption : "");
+    gtk_window_set_position(GTK_WINDOW(box), GTK_WIN_POS_CENTER);
+    gtk_window_set_keep_above(GTK_WINDOW(box), TRUE);
+    gtk_dialog_run(GTK_DIALOG(box));
+    gtk_widget_destroy(box);
+    flushGtkEvents();
 }

@@ -6,12 +6,15 @@
 
 namespace {
 bool quitPending = false;
+int quitExitCode = 0;
 }
 
 void postQuitRequest(int exitCode) {
+    if (!quitPending) quitExitCode = exitCode;
     quitPending = true;
     pushQuitEvent(exitCode);
 }
 
 bool quitRequestPending() { return quitPending; }
+int pendingQuitExitCode() { return quitExitCode; }
 void clearQuitRequest() { quitPending = false; }

@@ -3,4 +3,5 @@
 
 void postQuitRequest(int exitCode);
 bool quitRequestPending();
+int pendingQuitExitCode();   // the code of the first request posted
 void clearQuitRequest();   // tests only

@@ -4,6 +4,7 @@
 
 #include <map>
 
+#include "app/platform_gtk.h"
 #include "app/settings_dialog.h"
 #include "resources/dialog_template.h"
 
@@ -153,8 +154,7 @@ GtkWidget* buildDialog(const DialogTemplate& dialogTemplate, GtkSettingsDialog& 
 }  // namespace
 
 int showSettingsDialog() {
-    gtk_disable_setlocale();   // a Czech locale would make every later atof and printf use commas
-    if (!gtk_init_check(nullptr, nullptr)) return -1;
+    if (!startGtk()) return -1;
 
     GtkSettingsDialog dialog;
     std::map<int, ClickTarget> targets;
@@ -165,6 +165,6 @@ int showSettingsDialog() {
 
     while (dialog.result < 0) gtk_main_iteration();
     gtk_widget_destroy(window);
-    while (gtk_events_pending()) gtk_main_iteration();
+    flushGtkEvents();
     return dialog.result;
 }
