@@ -20,6 +20,7 @@ struct PixelFormatRequest {
 };
 
 bool pixelFormatChosen = false;
+PixelFormatRequest chosenPixelFormat{};
 bool displayModeChanged = false;
 bool cursorHidden = false;
 SDL_DisplayMode wantedMode{};
@@ -64,6 +65,7 @@ SDL_Window* createWindowWithPixelFormat(const char* title, int width, int height
         applyPixelFormatRequest(candidates[i]);
         if (SDL_Window* window = createWindow(title, width, height, flags | SDL_WINDOW_OPENGL)) {
             pixelFormatChosen = true;
+            chosenPixelFormat = candidates[i];
             return window;
         }
     }
@@ -82,6 +84,19 @@ void takeDrawableSize(SDL_Window* window) {
         screenWidth = width;
         screenHeight = height;
     }
+}
+
+// Drivers treat the sizes as minimums; say so when the format differs from the one asked for.
+void reportObtainedPixelFormat() {
+    PixelFormatRequest wanted[3];
+    pixelFormatCandidates(wanted);
+    const PixelFormatInfo got = obtainedPixelFormat();
+    if (got.red == wanted[0].red && got.green == wanted[0].green && got.blue == wanted[0].blue &&
+        got.depth == wanted[0].depth)
+        return;
+    std::fprintf(stderr, "halvex: asked for colour %d/%d/%d with depth %d, the driver gave %d/%d/%d with depth %d\n",
+                 wanted[0].red, wanted[0].green, wanted[0].blue, wanted[0].depth, got.red, got.green, got.blue,
+                 got.depth);
 }
 
 void restoreDisplay() {
@@ -172,6 +187,7 @@ void createGLContext() {
     }
     SDL_GL_MakeCurrent(deviceContext, renderContext);
     SDL_GL_SetSwapInterval(0);   // frames are rendered back to back
+    reportObtainedPixelFormat();
     int width = 0, height = 0;
     SDL_GL_GetDrawableSize(deviceContext, &width, &height);
     if (width > 0 && height > 0) clientRect = ClientRect{0, 0, width, height};
