@@ -1,4 +1,10 @@
-// The images of the data set (work in progress: replaced by the generators of each picture).
+// The images of the data set: every picture under data/textury/ that the demo's own code draws.
 #include "assetgen.h"
 
-bool writeImages(const std::string&) { return true; }
+#include "images/images.h"
+
+bool writeImages(const std::string& dataDir) {
+    const std::string folder = dataDir + "/textury/";
+    return writeSkyBox(folder) && writeGlowImages(folder) && writeSurfaceImages(folder) && writeLogos(folder) &&
+           writeFontSheet(folder) && writeSprites(folder);
+}
