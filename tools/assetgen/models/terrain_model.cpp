@@ -1,0 +1,175 @@
+// The terrain (teren.3ds, teren2.3ds): a valley of low hills under the flight of the third scene,
+// rising to mountains with snow away from it. Nine tiles share one grid topology, so the detail
+// coordinates of teren2.3ds, indexed by vertex number, fit every tile. The grid is denser near the
+// middle, where the camera flies, and coarser at the foggy edges. The colour map teren.jpg is painted
+// from the same height field: grass, forest, rock on slopes, snow on high ground, with a baked hillshade.
+#include <algorithm>
+
+#include "models/model_set.h"
+#include "models/paint.h"
+
+namespace {
+
+constexpr int gridQuads = terrainTilesPerSide * terrainQuadsPerTile;   // per side of the whole terrain
+constexpr float centreX = 700, centreZ = -150;    // middle of the flight
+constexpr float halfExtent = 5200;                 // half the terrain's side: 10400 units in all
+constexpr float warpLinear = 0.55f;                // share of the linear term: quads near the middle are smaller
+constexpr int textureSize = 1024;
+
+// Grid line g (0..gridQuads) to a world coordinate about the given centre.
+float warp(float g, float centre) {
+    const float s = g / (gridQuads * 0.5f) - 1;
+    return centre + halfExtent * (warpLinear * s + (1 - warpLinear) * s * s * s);
+}
+
+// The camera path of the third scene, as control points of a uniform Catmull-Rom spline.
+const V3 flightPath[10] = {{300, 500, 1200},  {300, 500, 1200}, {0, 600, 1000},     {-400, 600, 600},   {-500, 400, 500},
+                           {-600, 400, -500}, {-500, 700, -1500}, {1000, 900, -700}, {2000, 1500, -730}, {2000, 4000, 0}};
+
+V3 catmullRomPoint(const V3* p, float t) {
+    const int s = std::clamp(static_cast<int>(t), 0, 6);
+    const float u = t - s;
+    const float w0 = 0.5f * ((2 - u) * u * u - u), w1 = 0.5f * (3 * u * u * u - 5 * u * u + 2);
+    const float w2 = 0.5f * ((4 - 3 * u) * u * u + u), w3 = 0.5f * (u - 1) * u * u;
+    return p[s] * w0 + p[s + 1] * w1 + p[s + 2] * w2 + p[s + 3] * w3;
+}
+
+// Horizontal distance to the flight, tabulated on a coarse grid once and interpolated.
+class FlightDistance {
+public:
+    FlightDistance() {
+        std::vector<V3> samples;
+        for (int i = 0; i <= 700; ++i) samples.push_back(catmullRomPoint(flightPath, 7.0f * i / 700 - 0.0001f * (i == 700)));
+        for (int j = 0; j <= cells; ++j)
+            for (int i = 0; i <= cells; ++i) {
+                const float x = lowX + span * i / cells, z = lowZ + span * j / cells;
+                float best = 1e30f;
+                for (const V3& s : samples) best = std::min(best, (s.x - x) * (s.x - x) + (s.z - z) * (s.z - z));
+                table[j * (cells + 1) + i] = std::sqrt(best);
+            }
+    }
+    float at(float x, float z) const {
+        const float fx = std::clamp((x - lowX) / span * cells, 0.0f, cells - 0.001f);
+        const float fz = std::clamp((z - lowZ) / span * cells, 0.0f, cells - 0.001f);
+        const int i = static_cast<int>(fx), j = static_cast<int>(fz);
+        const float tx = fx - i, tz = fz - j;
+        const float* r0 = &table[j * (cells + 1) + i];
+        const float* r1 = r0 + cells + 1;
+        return mixf(mixf(r0[0], r0[1], tx), mixf(r1[0], r1[1], tx), tz);
+    }
+
+private:
+    static constexpr int cells = 160;
+    static constexpr float span = 2 * halfExtent + 400;
+    static constexpr float lowX = centreX - halfExtent - 200, lowZ = centreZ - halfExtent - 200;
+    std::vector<float> table = std::vector<float>((cells + 1) * (cells + 1));
+};
+
+const FlightDistance& flightDistance() {
+    static const FlightDistance table;
+    return table;
+}
+
+float rollingHills(float x, float z) {
+    return 30 + 150 * fractal2(x / 1100, z / 1100, 5, 801) + 25 * fractal2(x / 250, z / 250, 3, 803);
+}
+
+float mountains(float x, float z) {
+    const float ridge = 1 - std::fabs(2 * fractal2(x / 1500, z / 1500, 5, 811) - 1);
+    const float mass = fractal2(x / 2600, z / 2600, 3, 813);
+    return 250 + 2300 * ridge * ridge * (0.4f + 0.9f * mass);
+}
+
+struct TerrainPoint {
+    float x, z;
+};
+TerrainPoint gridPoint(float gi, float gj) { return {warp(gi, centreX), warp(gj, centreZ)}; }
+
+Rgb groundColour(float x, float z, float h, float slope, V3 normal) {
+    const float patch = fractal2(x / 400, z / 400, 4, 821);
+    const float fine = fractal2(x / 60, z / 60, 3, 823);
+    Rgb c = mixRgb({0.25f, 0.42f, 0.12f}, {0.50f, 0.55f, 0.20f}, smoothRange(0.35f, 0.75f, patch));   // meadows
+    c = mixRgb(c, {0.10f, 0.25f, 0.08f}, smoothRange(0.55f, 0.62f, fractal2(x / 700, z / 700, 4, 825)) * 0.9f);   // forest
+    c = mixRgb(c, {0.45f, 0.36f, 0.22f}, smoothRange(350, 700, h) * 0.7f);     // dry high pasture
+    const float rock = smoothRange(0.45f, 0.85f, slope + 0.2f * (fine - 0.5f)) + smoothRange(900, 1400, h) * 0.5f;
+    c = mixRgb(c, mixRgb({0.38f, 0.34f, 0.30f}, {0.55f, 0.52f, 0.48f}, fine), clamp01(rock));
+    const float snowLine = 1250 + 250 * patch;
+    const float snow = smoothRange(snowLine, snowLine + 150, h) * (1 - smoothRange(0.9f, 1.3f, slope));
+    c = mixRgb(c, {0.95f, 0.96f, 1.0f}, snow);
+    if (h < 55) c = mixRgb(c, {0.12f, 0.22f, 0.30f}, smoothRange(55, 40, h));   // lakes in the hollows
+    const V3 sun = unit(V3{-0.6f, 0.7f, -0.4f});
+    const float shade = 0.55f + 0.6f * clamp01(dot(normal, sun));
+    c = scaleRgb(c, shade * (0.9f + 0.2f * fine));
+    return c;
+}
+
+Picture paintTerrainColour() {
+    const int n = textureSize;
+    std::vector<float> heights(static_cast<size_t>(n + 2) * (n + 2));
+    std::vector<TerrainPoint> points(heights.size());
+    for (int y = -1; y <= n; ++y)
+        for (int x = -1; x <= n; ++x) {
+            const float u = (x + 0.5f) / n, v = 1 - (y + 0.5f) / n;
+            const TerrainPoint p = gridPoint(u * gridQuads, v * gridQuads);
+            const size_t k = static_cast<size_t>(y + 1) * (n + 2) + (x + 1);
+            points[k] = p;
+            heights[k] = terrainHeight(p.x, p.z);
+        }
+    Picture pic(n, n, 3);
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x) {
+            const size_t k = static_cast<size_t>(y + 1) * (n + 2) + (x + 1);
+            const size_t l = k - 1, r = k + 1, up = k - (n + 2), down = k + (n + 2);
+            const float dhdx = (heights[r] - heights[l]) / (points[r].x - points[l].x);
+            const float dhdz = (heights[up] - heights[down]) / (points[up].z - points[down].z);
+            const V3 normal = unit(V3{-dhdx, 1, -dhdz});
+            store(pic, x, y, groundColour(points[k].x, points[k].z, heights[k], std::hypot(dhdx, dhdz), normal));
+        }
+    return pic;
+}
+
+// One tile: its vertices row by row (i along x, j along z), two triangles per quad facing up.
+MeshPart terrainTile(int tx, int tz, bool detailCoords) {
+    const int q = terrainQuadsPerTile;
+    MeshPart part;
+    for (int j = 0; j <= q; ++j)
+        for (int i = 0; i <= q; ++i) {
+            const float gi = static_cast<float>(tx * q + i), gj = static_cast<float>(tz * q + j);
+            const TerrainPoint p = gridPoint(gi, gj);
+            const V2 uv = detailCoords ? V2{static_cast<float>(terrainDetailRepeats) * i / q, static_cast<float>(terrainDetailRepeats) * j / q}
+                                       : V2{gi / gridQuads, gj / gridQuads};
+            part.add({p.x, terrainHeight(p.x, p.z), p.z}, uv);
+        }
+    for (int j = 0; j < q; ++j)
+        for (int i = 0; i < q; ++i) {
+            const int a = j * (q + 1) + i, b = a + 1, c = a + q + 1, d = c + 1;
+            part.triangle(a, c, b);   // (x0,z0), (x0,z1), (x1,z0): normal up
+            part.triangle(b, c, d);
+        }
+    return part;
+}
+
+}  // namespace
+
+float terrainHeight(float x, float z) {
+    const float d = flightDistance().at(x, z);
+    const float rise = smoothRange(650, 2200, d);
+    return rollingHills(x, z) * (1 - 0.3f * rise) + rise * mountains(x, z);
+}
+
+TerrainModels buildTerrainModels() {
+    TerrainModels t;
+    t.terrain.mesh.materials.push_back({"teren", "teren.jpg", 120, 140, 90});
+    for (int tz = 0; tz < terrainTilesPerSide; ++tz)
+        for (int tx = 0; tx < terrainTilesPerSide; ++tx) {
+            MeshPart tile = terrainTile(tx, tz, false);
+            tile.name = "teren" + std::to_string(tz * terrainTilesPerSide + tx + 1);
+            t.terrain.mesh.parts.push_back(tile);
+        }
+    t.terrain.textures.push_back({"teren.jpg", paintTerrainColour()});
+    t.detail.materials.push_back({"detail", "detail2.jpg", 128, 128, 128});
+    MeshPart detail = terrainTile(0, 0, true);
+    detail.name = "detail";
+    t.detail.parts.push_back(detail);
+    return t;
+}
