@@ -86,3 +86,7 @@ void loadExtensionEntryPoints() {
     HALVEX_EXTENSION_ENTRY_POINTS(HALVEX_RESOLVE_ENTRY)
 #undef HALVEX_RESOLVE_ENTRY
 }
+
+#define HALVEX_COUNT_ENTRY(name, type, provider) +1
+static_assert(0 HALVEX_EXTENSION_ENTRY_POINTS(HALVEX_COUNT_ENTRY) == extensionEntryPointCount);
+#undef HALVEX_COUNT_ENTRY
