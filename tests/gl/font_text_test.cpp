@@ -130,6 +130,11 @@ protected:
         fontListBase = 0;
         releaseImage(sceneImages[6]);
         sceneImages[6] = previous;
+        // Later tests in this process start from plain untextured, unblended drawing.
+        glDisable(GL_TEXTURE_2D);
+        glDisable(GL_BLEND);
+        glDisable(GL_LIGHTING);
+        glDisable(GL_DEPTH_TEST);
     }
     Image* previous = nullptr;
 };

@@ -122,6 +122,9 @@ TEST(ParticleDraw, SpriteListsTakeANameForEveryFileAndEmittersUseThem) {
     glEnable(GL_TEXTURE_2D);
     system.head->draw();
     glDisable(GL_TEXTURE_2D);
+    // The system never deletes the sprite textures (they go with the context); the test does.
+    glDeleteTextures(system.headTextures.count, system.headTextures.names);
+    glDeleteTextures(system.smokeTextures.count, system.smokeTextures.names);
     system.clear();
     EXPECT_EQ(system.headTextures.names, nullptr);
     EXPECT_EQ(system.head, nullptr);

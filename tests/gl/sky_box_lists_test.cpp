@@ -127,8 +127,12 @@ protected:
         sceneImages[0] = savedScene[0];
         releaseImage(sceneImages[5]);
         sceneImages[5] = savedScene[1];
+        // Later tests in this process start from plain untextured, unlit drawing.
         glDisable(GL_CULL_FACE);
         glDisable(GL_LIGHTING);
+        glDisable(GL_TEXTURE_2D);
+        glDisable(GL_BLEND);
+        glFrontFace(GL_CCW);
     }
     Image* savedSky[6] = {};
     Image* savedScene[2] = {};
