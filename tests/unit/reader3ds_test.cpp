@@ -64,8 +64,8 @@ TEST_F(Reader3dsTest, FaceListInnerChunksAreReadAsSiblingsAndEveryParentEndsAtIt
     EXPECT_EQ(smoothing->depth, faceList->depth);
     EXPECT_EQ(group->chunk.bytesRead, group->chunk.length);
     for (const TracedChunk3ds& traced : trace) {
-        if (traced.chunk.id != chunk3ds::faceList)
-            EXPECT_EQ(traced.chunk.bytesRead, traced.chunk.length) << std::hex << traced.chunk.id;
+        if (traced.chunk.id == chunk3ds::faceList) continue;
+        EXPECT_EQ(traced.chunk.bytesRead, traced.chunk.length) << std::hex << traced.chunk.id;
     }
     EXPECT_EQ(trace.back().chunk.id, chunk3ds::primary);
     EXPECT_EQ(trace.back().depth, 0);
