@@ -12,9 +12,10 @@ struct DecodedSound {
     size_t bytes() const { return samples.size() * sizeof(int16_t); }
 };
 
-// The largest decoded sample the layer accepts, in bytes (what OpenAL's buffer size can express).
-constexpr size_t maxDecodedSoundBytes = 0x7FFFFFFF;
+// The largest decoded sample the layer accepts, in bytes: about 50 minutes of 44.1 kHz stereo, well
+// inside what OpenAL's buffer size can express.
+constexpr size_t maxDecodedSoundBytes = size_t{512} << 20;
 
 // Reads the file until libsndfile returns 0 frames (its frame count can be off). False, with out
-// cleared, for a missing or undecodable file, no frames, more than two channels, or a sample over the size limit.
-bool decodeSoundFile(const char* path, DecodedSound& out);
+// cleared, for a missing or undecodable file, no frames, more than two channels, or more than maxBytes.
+bool decodeSoundFile(const char* path, DecodedSound& out, size_t maxBytes = maxDecodedSoundBytes);

@@ -34,8 +34,8 @@ void setSoundDopplerFactor(float factor);   // Doppler shift scale
 void setEffectMasterVolume(int volume);
 
 // Plays the sample once on a free channel and returns that channel at once; it plays on in the
-// background. With no free channel, the channel whose sound ended longest ago is reused, and when
-// every channel is still playing, the one started longest ago is cut off and reused.
+// background. A never-used channel is free first, then the finished channel that was started longest
+// ago; when every channel is still playing, the one started longest ago is cut off and reused.
 int playSoundSample(SoundSample sample);
 
 // The level of one channel, 0 to 255 (clamped); ignored for noChannel or a channel that does not exist.

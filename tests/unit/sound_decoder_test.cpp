@@ -67,6 +67,13 @@ TEST(SoundDecoder, DamagedOrUnsuitableFilesGiveNoSample) {
     EXPECT_TRUE(sound.samples.empty());
     EXPECT_EQ(sound.channels, 0);
 
+    // Over the size limit the sample is refused as a whole, at the limit it is kept.
+    ASSERT_TRUE(writeWavFile("long.wav", constantSamples(40000, 2, 0.25f), 2, 44100));
+    EXPECT_FALSE(decodeSoundFile("long.wav", sound, 40000 * 4 - 2));
+    EXPECT_TRUE(sound.samples.empty());
+    EXPECT_TRUE(decodeSoundFile("long.wav", sound, 40000 * 4));
+    EXPECT_EQ(sound.frames(), 40000u);
+
     // A WAV cut short (header promising more than is there) gives what is there, never more.
     ASSERT_TRUE(writeWavFile("whole.wav", constantSamples(4000, 2, 0.25f), 2, 44100));
     std::vector<uint8_t> bytes = fileBytes("whole.wav");

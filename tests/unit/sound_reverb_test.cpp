@@ -9,6 +9,7 @@
 
 #include "sound/loopback_sound.h"
 #include "sound/openal_backend.h"
+#include "sound/openal_reverb.h"
 #include "sound/reverb.h"
 #include "sound/sound_layer.h"
 
@@ -105,4 +106,17 @@ TEST(Reverb, TheEffectOnTheDeviceHoldsThePresetAndOutOfRangeValuesAreClamped) {
     closeSoundLayer();
     EXPECT_FALSE(readOpenAlReverb(held));
     closeLoopbackSound();
+}
+
+TEST(Reverb, WithoutEfxNothingIsMadeAndNothingIsRead) {
+    OpenAlReverb none;
+    none.available = true;
+    findEfx(nullptr, none);
+    EXPECT_FALSE(none.available);
+    EXPECT_EQ(applyReverb(none, convertReverb(mountainsReverb)), 0u);
+    EXPECT_EQ(none.effect, 0u);
+    EaxReverbSettings held{};
+    EXPECT_FALSE(readReverb(none, held));
+    releaseReverb(none);
+    EXPECT_EQ(none.slot, 0u);
 }
