@@ -31,14 +31,14 @@ Picture makeSunGlow() {
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
             const Polar p = polarAt(x, y, size);
-            const float disc = smoothStep(0.135f, 0.115f, p.r);
-            const float glow = 0.8f * std::exp(-p.r * p.r / (2.0f * 0.11f * 0.11f));
-            const float corona = 0.32f * std::exp(-p.r / 0.17f);
+            const float disc = smoothStep(0.125f, 0.105f, p.r);
+            const float glow = 0.75f * std::exp(-p.r * p.r / (2.0f * 0.15f * 0.15f));
+            const float corona = 0.55f * std::exp(-p.r / 0.21f);
             // Faint rays: noise around the rim, seen from the centre outwards.
             const float c = std::cos(p.angle), s = std::sin(p.angle);
             const float ray = 0.5f + 0.5f * fractalNoise(noise, c * 5.0f, s * 5.0f, 1.7f, 3);
-            const float rays = 0.2f * ray * ray * ray * std::exp(-p.r / 0.3f);
-            const float window = smoothStep(1.0f, 0.55f, p.r);
+            const float rays = 0.45f * ray * ray * ray * std::exp(-p.r / 0.32f);
+            const float window = smoothStep(1.0f, 0.45f, p.r);
             const float light = std::min(1.0f, (disc + glow + corona + rays) * window);
             const uint8_t v = toByte(std::sqrt(light));
             uint8_t* out = picture.at(x, y);
