@@ -245,6 +245,18 @@ TEST_F(Reader3dsTest, MissingFileAndMissingPrimaryChunkShowTheirMessagesAndLeave
     EXPECT_EQ(headless.objectCount, 0);
     EXPECT_EQ(headless.materialCount, 0);
     EXPECT_TRUE(headless.objects.empty());
+
+    // A folder opens but holds no chunk, and an empty file holds no header.
+    recordMessageBoxes();
+    Model3ds folder;
+    Reader3ds third;
+    third.import(folder, "/tmp");
+    EXPECT_EQ(third.status(), Reader3ds::Status::noPrimaryChunk);
+    EXPECT_EQ(recordedMessages().size(), 1u);
+    EXPECT_EQ(folder.objectCount, 0);
+    Model3ds empty;
+    EXPECT_EQ(importBytes({}, empty), Reader3ds::Status::noPrimaryChunk);
+    EXPECT_EQ(recordedMessages().size(), 2u);
 }
 
 TEST_F(Reader3dsTest, MessageTextsAreCutToTwoHundredFiftyFiveCharacters) {
