@@ -25,9 +25,11 @@
 
 namespace {
 
+// The build folder's data set: from HALVEX_BUILD_DIR, else next to the tests' working folder (ctest
+// runs them in <build>/tests), else under the working folder.
 std::string dataDir() {
-    const char* build = std::getenv("HALVEX_BUILD_DIR");
-    return std::string(build ? build : ".") + "/data";
+    if (const char* build = std::getenv("HALVEX_BUILD_DIR")) return std::string(build) + "/data";
+    return std::filesystem::exists("../data/3ds") ? "../data" : "./data";
 }
 
 // Reads a model through the demo's reader; fails the test on any message or a damaged file.
@@ -259,6 +261,7 @@ TEST(AssetsModels, SpaceBackdropStaysClearOfEveryFlightPath) {
 
 TEST(AssetsModels, LogoIsSizedCentredAndFacesTheApproach) {
     const auto logo = readModel(dataDir() + "/3ds/orx.3ds");
+    ASSERT_GT(logo->objectCount, 0);
     Vector3 low{1e30f, 1e30f, 1e30f}, high{-1e30f, -1e30f, -1e30f};
     for (const Object3ds& o : logo->objects)
         for (const Vector3& v : o.vertices) {
