@@ -122,7 +122,8 @@ inline void cubicWeights(float f, float w[4]) {
     w[3] = 0.5f * (f3 - f2);
 }
 
-// A star: direction, brightness (1 = a clearly visible point), colour, and a glow for the bright ones.
+// A star: direction, brightness (1 = a clearly visible point; above 0.8 it glows, above 4 it has
+// spikes) and colour.
 struct Star {
     Vec3 direction;
     float brightness;
