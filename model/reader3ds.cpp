@@ -54,6 +54,11 @@ void Reader3ds::import(Model3ds& target, const char* path) {
 
 void Reader3ds::importStream(Model3ds& target, std::FILE* stream, const char* path) {
     closeFile();
+    if (!stream) {
+        showPathMessage("Unable to find the file: %s!", path);
+        result = Status::fileNotFound;
+        return;
+    }
     file = stream;
     model = &target;
     filePosition = 0;
@@ -71,6 +76,7 @@ void Reader3ds::importStream(Model3ds& target, std::FILE* stream, const char* pa
         showPathMessage("Unable to load PRIMARY chuck from file: %s!", path);
         result = Status::noPrimaryChunk;
         closeFile();
+        model = nullptr;
         return;
     }
     dispatch(current, Level::top, 0, 0);

@@ -39,7 +39,7 @@ public:
     // by a message box; status() says which for callers that check files.
     void import(Model3ds& model, const char* path);
     // The same over a stream already open for reading (an in-memory file, say); the reader closes it.
-    // path only names the file in the messages.
+    // path only names the file in the messages. A stream that cannot seek reads as an empty file.
     void importStream(Model3ds& model, std::FILE* stream, const char* path);
 
     Status status() const { return result; }
