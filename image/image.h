@@ -125,6 +125,8 @@ uint8_t* readTga(FILE* file, Image& image, TgaInfo& info);
 // JPEG through libjpeg; null when the file cannot be opened. A corrupt file gives a record without pixels.
 JpegPixels* readJpeg(const char* path);
 JpegPixels* readJpeg(FILE* file);
+// libjpeg's messages about corrupt files go to standard error unless turned off (the fuzzer does).
+void setJpegMessagesShown(bool shown);
 
 // Area-averaging resize of 4-byte pixels, the way gluScaleImage shrinks; needs no GL context.
 void scaleImageRgba(const uint8_t* source, int sourceWidth, int sourceHeight, uint8_t* target,

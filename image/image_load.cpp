@@ -20,6 +20,12 @@ bool extensionIs(const char* extension, const char* wanted) {
     return extension && strcasecmp(extension, wanted) == 0;
 }
 
+// The row count of a BMP header: top-down files store it negated (the most negative value is no size).
+int32_t bmpRows(const BmpInfoHeader& info) {
+    if (info.height == INT32_MIN) return 0;
+    return info.height < 0 ? -info.height : info.height;
+}
+
 template <typename Load>
 void withFile(const char* path, Load load) {
     FileHandle file = openForReading(path);
@@ -46,7 +52,7 @@ void Image::loadBmp(FILE* file) {
     pixels = readBmp(file, info);
     format = IMAGE_BMP;
     width = info.width;
-    height = info.height < 0 ? -info.height : info.height;
+    height = bmpRows(info);
     scaledWidth = scaledHeight = 0;
     bytesPerPixel = pixels ? 3 : 0;
 }
@@ -57,7 +63,7 @@ void Image::loadBmpWithAlpha(FILE* file) {
     pixels = readBmpWithAlpha(file, info);
     format = IMAGE_BMP;
     width = info.width;
-    height = info.height < 0 ? -info.height : info.height;
+    height = bmpRows(info);
     scaledWidth = scaledHeight = 0;
     bytesPerPixel = pixels ? 4 : 0;
 }

@@ -21,20 +21,30 @@ constexpr long maxScans = 500;
 // Warnings (corrupt data that libjpeg patches over) beyond this many end the decoding.
 constexpr long maxWarnings = 1000;
 
+bool messagesShown = true;
+
+void showMessage(j_common_ptr info) {
+    if (messagesShown) {
+        char text[JMSG_LENGTH_MAX];
+        (*info->err->format_message)(info, text);
+        std::fprintf(stderr, "%s\n", text);
+    }
+}
+
 struct JpegErrorManager {
     jpeg_error_mgr standard;   // first member: libjpeg sees a jpeg_error_mgr*
     jmp_buf returnPoint;
 };
 
 [[noreturn]] void returnToReader(j_common_ptr info) {
-    (*info->err->output_message)(info);
+    showMessage(info);
     std::longjmp(reinterpret_cast<JpegErrorManager*>(info->err)->returnPoint, 1);
 }
 
 void countWarning(j_common_ptr info, int level) {
     if (level < 0) {
         // Corrupt-data warnings: reported once, and too many of them end the decoding.
-        if (info->err->num_warnings == 0) (*info->err->output_message)(info);
+        if (info->err->num_warnings == 0) showMessage(info);
         if (++info->err->num_warnings > maxWarnings) {
             std::longjmp(reinterpret_cast<JpegErrorManager*>(info->err)->returnPoint, 1);
         }
@@ -105,6 +115,8 @@ bool decodeJpeg(FILE* file, JpegPixels* result) {
 }  // namespace
 
 JpegPixels::~JpegPixels() { delete[] pixels; }
+
+void setJpegMessagesShown(bool shown) { messagesShown = shown; }
 
 JpegPixels* readJpeg(FILE* file) {
     if (!file) return nullptr;

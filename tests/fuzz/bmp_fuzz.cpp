@@ -1,0 +1,42 @@
+// libFuzzer target for the BMP decoder: any bytes as a file, read from memory with and without alpha;
+// a decoded image must hold exactly width x height pixels (every byte is read back).
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "image/image.h"
+
+namespace {
+void check(bool condition) {
+    if (!condition) std::abort();
+}
+
+// Reads every pixel byte, so AddressSanitizer sees a buffer shorter than the image claims.
+unsigned touch(const Image& image) {
+    unsigned sum = 0;
+    size_t count = static_cast<size_t>(image.width) * static_cast<size_t>(image.height) *
+                   static_cast<size_t>(image.bytesPerPixel);
+    for (size_t i = 0; i < count; ++i) sum += image.pixels[i];
+    return sum;
+}
+
+void decode(const uint8_t* data, size_t size, bool alpha) {
+    FILE* file = fmemopen(const_cast<uint8_t*>(data), size, "rb");
+    if (!file) return;
+    Image image;
+    if (alpha) image.loadBmpWithAlpha(file);
+    else image.loadBmp(file);
+    std::fclose(file);
+    if (!image.pixels) return;
+    check(image.format == IMAGE_BMP && image.width > 0 && image.height > 0);
+    check(image.bytesPerPixel == (alpha ? 4 : 3));
+    touch(image);
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) return 0;
+    decode(data, size, false);
+    decode(data, size, true);
+    return 0;
+}

@@ -1,0 +1,44 @@
+// libFuzzer target for both TGA readers: the image decoder and the sprite loader, on any bytes read from
+// memory; what they decode must hold exactly width x height pixels.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "image/image.h"
+#include "image/texture.h"
+
+namespace {
+void check(bool condition) {
+    if (!condition) std::abort();
+}
+
+unsigned touch(const uint8_t* pixels, size_t count) {
+    unsigned sum = 0;
+    for (size_t i = 0; i < count; ++i) sum += pixels[i];
+    return sum;
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) return 0;
+    FILE* file = fmemopen(const_cast<uint8_t*>(data), size, "rb");
+    if (!file) return 0;
+    Image image;
+    image.loadTga(file);
+    if (image.pixels) {
+        check(image.bytesPerPixel == 3 || image.bytesPerPixel == 4);
+        touch(image.pixels, static_cast<size_t>(image.width) * static_cast<size_t>(image.height) *
+                                static_cast<size_t>(image.bytesPerPixel));
+    }
+    std::rewind(file);
+    TgaTexture sprite;
+    if (sprite.readFile(file)) {
+        check(sprite.bits == 8 || sprite.bits == 24 || sprite.bits == 32);
+        touch(sprite.pixels, static_cast<size_t>(sprite.width) * static_cast<size_t>(sprite.height) *
+                                 static_cast<size_t>(sprite.bits / 8));
+    } else {
+        check(sprite.status >= TEX_ERR_OPEN && sprite.status <= TEX_ERR_READ && !sprite.pixels);
+    }
+    std::fclose(file);
+    return 0;
+}
