@@ -179,6 +179,20 @@ void sun() {
     glColor3f(1, 1, 1);
 }
 
+// Builds a model and says how long that took and what it holds.
+template <class Build>
+BuiltModel timed(const char* name, Build build) {
+    const Uint64 start = SDL_GetPerformanceCounter();
+    BuiltModel m = build();
+    const double ms = 1000.0 * (SDL_GetPerformanceCounter() - start) / SDL_GetPerformanceFrequency();
+    V3 low, high;
+    m.mesh.bounds(low, high);
+    std::printf("%-7s %6d triangles, %zu parts, %zu textures, built in %6.1f ms, box (%.0f %.0f %.0f)..(%.0f %.0f %.0f), radius %.0f\n", name,
+                m.mesh.triangleCount(), m.mesh.parts.size(), m.textures.size(), ms, low.x, low.y, low.z, high.x, high.y, high.z,
+                m.mesh.radiusFromOrigin());
+    return m;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -203,12 +217,11 @@ int main(int argc, char** argv) {
     glShadeModel(GL_SMOOTH);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 
-    const GlModel space = prepare(buildSpaceModel());
-    const GlModel ship = prepare(buildShipModel());
-    const GlModel module = prepare(buildModuleModel());
-    const TerrainModels terrainBuilt = buildTerrainModels();
-    const GlModel terrain = prepare(terrainBuilt.terrain);
-    const GlModel logo = prepare(buildLogoModel());
+    const GlModel space = prepare(timed("vesmir", buildSpaceModel));
+    const GlModel ship = prepare(timed("lod", buildShipModel));
+    const GlModel module = prepare(timed("modul", buildModuleModel));
+    const GlModel terrain = prepare(timed("teren", [] { return buildTerrainModels().terrain; }));
+    const GlModel logo = prepare(timed("orx", buildLogoModel));
 
     // Scene 1: the backdrop along camera path 1 (looking at the sun), then the ship where the path ends.
     const std::vector<V3> path1 = {{-2000, 1000, -2000}, {-2000, 1000, -2000}, {-1000, 100, 0}, {1000, 100, 0}, {1300, -1000, 300}, {1300, 1000, 300}};

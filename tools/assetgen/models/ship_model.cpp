@@ -11,6 +11,8 @@ namespace {
 
 constexpr float pi = 3.14159265358979f;
 constexpr int atlasSize = 512;
+constexpr float bodyStart = -20;     // model y where the hull begins behind the docking collar
+constexpr float bodyStretch = 0.9f;  // how much of its modelled length the body keeps
 
 // Texture atlas regions of lod.jpg.
 const UvRect hullArea{0.0f, 0.5f, 1.0f, 1.0f};
@@ -28,9 +30,10 @@ Picture paintShipAtlas() {
         // u runs around the hull (0 and 1 on the starboard side, 0.25 on top), v from tail to nose.
         float g = panelShade(s, t, 16, 10, 0.06f, 5) * (0.86f + 0.1f * fractal2(s * 30, t * 30, 3, 6));
         Rgb c{g * 0.95f, g * 0.96f, g};
-        const float top = std::fabs(s - 0.25f);
-        if (top < 0.06f && t > 0.15f) c = mixRgb(c, {0.85f, 0.25f, 0.1f}, 0.85f);          // dorsal stripe
-        if (std::fabs(t - 0.62f) < 0.025f) c = mixRgb(c, {0.85f, 0.25f, 0.1f}, 0.85f);     // hull band
+        const float top = std::fabs(std::fabs(s - 0.25f) - 0.035f);
+        if (top < 0.012f && t > 0.15f) c = mixRgb(c, {0.9f, 0.25f, 0.1f}, 0.9f);           // twin dorsal stripes
+        if (std::fabs(t - 0.62f) < 0.015f) c = mixRgb(c, {0.9f, 0.25f, 0.1f}, 0.9f);       // hull band
+        if (std::fabs(s - 0.75f) < 0.08f) c = scaleRgb(c, 0.75f);                            // darker belly
         const float side = std::min(std::fabs(s - 0.0f), std::fabs(s - 0.5f));
         if (std::fabs(s - 0.5f) > 0.02f && side < 0.03f && t > 0.55f && t < 0.85f &&
             std::fmod(t * 60, 1.0f) < 0.5f)
@@ -180,6 +183,30 @@ void addCradle(MeshPart& part) {
     }
 }
 
+// Canards by the cockpit, intakes on the flanks, thruster blocks and a long antenna.
+void addDetails(MeshPart& part) {
+    for (int side = -1; side <= 1; side += 2) {
+        Frame canard;
+        canard.origin = {0, 0, 2};
+        canard.ax = {static_cast<float>(side), 0, 0};
+        canard.ay = {0, 0, 1};
+        canard.az = {0, 1, 0};
+        addPrism(part, canard, {{9, -52}, {27, -60}, {28, -54}, {9, -40}}, 1.8f, area(wingArea));
+        Frame intake;
+        intake.origin = {side * 16.5f, -84, 3};
+        addBox(part, intake, {3, 12, 4}, area(metalArea));
+        const Frame mouth = frameAlong({side * 16.5f, -72, 3}, {0, 1, 0});
+        addLathe(part, mouth, {{0, -0.2f}, {3.2f, 0}, {3.2f, 0}, {3.2f, 2}, {3.2f, 2}, {2, 2}, {2, 2}, {0, 1}}, 10, area(metalArea));
+        for (float y : {-30.0f, -128.0f}) {
+            Frame rcs;
+            rcs.origin = {side * (y > -50 ? 7.5f : 17.5f), y, y > -50 ? 5.5f : 10.0f};
+            addBox(part, rcs, {1.5f, 2.5f, 1.5f}, area(clampArea));
+        }
+    }
+    const Frame antenna = frameAlong({0, -120, 14}, unit(V3{0, -1, 0.6f}));
+    addLathe(part, antenna, {{0.5f, 0}, {0.5f, 26}, {0.5f, 26}, {0, 26}}, 6, area(metalArea));
+}
+
 }  // namespace
 
 BuiltModel buildShipModel() {
@@ -198,6 +225,12 @@ BuiltModel buildShipModel() {
     part("kyly", addFins);
     part("motory", addEngines);
     part("kotva", addCradle);
+    part("detaily", addDetails);
+    // Everything behind the docking collar is drawn 10 per cent shorter, which brings the whole ship to
+    // about 160 units; the mapping is continuous, so no seams open.
+    for (MeshPart& p : m.mesh.parts)
+        for (MeshVertex& v : p.vertices)
+            if (v.position.y < bodyStart) v.position.y = bodyStart + (v.position.y - bodyStart) * bodyStretch;
     m.textures.push_back({"lod.jpg", paintShipAtlas()});
     return m;
 }
