@@ -134,10 +134,19 @@ TEST_F(LoopbackTest, NothingIsMixedWithSoundOffOrAfterTheRelease) {
     EXPECT_EQ(loudest(heard, 0, heard.size()), 0) << "the release stops the music";
 }
 
+// The build folder holding data/: HALVEX_BUILD_DIR, else the working folder or its parent (the unit
+// tests run in the build folder's tests/).
+namespace {
+std::string dataSetFolder() {
+    const char* build = std::getenv("HALVEX_BUILD_DIR");
+    if (build) return build;
+    return std::filesystem::exists("data/sound") ? "." : "..";
+}
+}  // namespace
+
 // The data set's own files: all four load, and the first seconds heard are the music at its gain.
 TEST(DataSetSound, TheDemosFilesLoadAndTheMusicStartsAtClockZero) {
-    const char* build = std::getenv("HALVEX_BUILD_DIR");
-    const std::string root = build ? build : ".";
+    const std::string root = dataSetFolder();
     const std::string previous = std::filesystem::current_path().string();
     ASSERT_EQ(chdir(root.c_str()), 0);
     soundEnabled = true;
