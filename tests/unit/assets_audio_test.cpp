@@ -18,9 +18,11 @@
 #include "audio/sound_writers.h"
 
 namespace {
+// The build folder's data set: from HALVEX_BUILD_DIR, else beside the tests' working folder (ctest runs
+// them in the build folder's tests/).
 std::string soundPath(const char* name) {
-    const char* build = std::getenv("HALVEX_BUILD_DIR");
-    return std::string(build ? build : ".") + "/data/sound/" + name;
+    if (const char* build = std::getenv("HALVEX_BUILD_DIR")) return std::string(build) + "/data/sound/" + name;
+    return std::string(std::filesystem::exists("../data/sound") ? "../data" : "./data") + "/sound/" + name;
 }
 
 struct Decoded {
