@@ -47,5 +47,5 @@ inline float panelShade(float s, float t, int cols, int rows, float seam, uint32
     const float fx = ps - cx, fy = pt - cy;
     const float tone = 0.9f + 0.1f * latticeValue(cx, cy, 0, seed);
     const float edge = std::min(std::min(fx, 1 - fx) * cols, std::min(fy, 1 - fy) * rows);
-    return (edge < seam ? 0.55f : 1.0f) * tone;
+    return (edge < seam ? 0.6f : 1.0f) * tone;
 }

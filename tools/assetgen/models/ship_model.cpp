@@ -28,7 +28,8 @@ Picture paintShipAtlas() {
     Picture pic(atlasSize, atlasSize, 3);
     paintRect(pic, hullArea, [](float s, float t) {
         // u runs around the hull (0 and 1 on the starboard side, 0.25 on top), v from tail to nose.
-        float g = panelShade(s, t, 16, 10, 0.06f, 5) * (0.86f + 0.1f * fractal2(s * 30, t * 30, 3, 6));
+        // Bright plating: the first scene lights the ship to half its texture at most.
+        float g = panelShade(s, t, 16, 10, 0.06f, 5) * (0.92f + 0.08f * fractal2(s * 30, t * 30, 3, 6));
         Rgb c{g * 0.95f, g * 0.96f, g};
         const float top = std::fabs(std::fabs(s - 0.25f) - 0.035f);
         if (top < 0.012f && t > 0.15f) c = mixRgb(c, {0.9f, 0.25f, 0.1f}, 0.9f);           // twin dorsal stripes
@@ -41,7 +42,7 @@ Picture paintShipAtlas() {
         return c;
     });
     paintRect(pic, wingArea, [](float s, float t) {
-        const float g = panelShade(s, t, 6, 4, 0.05f, 9) * 0.92f;
+        const float g = panelShade(s, t, 6, 4, 0.05f, 9);
         Rgb c{g * 0.92f, g * 0.94f, g};
         if (t > 0.8f) c = mixRgb(c, {0.85f, 0.25f, 0.1f}, 0.9f);   // leading-edge stripe
         if (s > 0.85f) c = mixRgb(c, {0.2f, 0.22f, 0.25f}, 0.8f);  // tip

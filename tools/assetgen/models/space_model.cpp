@@ -192,8 +192,13 @@ Picture paintAsteroidRock() {
     return pic;
 }
 
-// Icosahedron, subdivided, pushed onto a lumpy sphere.
+// Icosahedron, subdivided; -1 subdivisions gives an octahedron (the smallest pebbles).
 void icosphere(int subdivisions, std::vector<V3>& points, std::vector<std::array<int, 3>>& tris) {
+    if (subdivisions < 0) {
+        points = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
+        tris = {{0, 2, 4}, {2, 1, 4}, {1, 3, 4}, {3, 0, 4}, {2, 0, 5}, {1, 2, 5}, {3, 1, 5}, {0, 3, 5}};
+        return;
+    }
     const float t = (1 + std::sqrt(5.0f)) / 2;
     points = {{-1, t, 0}, {1, t, 0}, {-1, -t, 0}, {1, -t, 0}, {0, -1, t}, {0, 1, t},
               {0, -1, -t}, {0, 1, -t}, {t, 0, -1}, {t, 0, 1}, {-t, 0, -1}, {-t, 0, 1}};
@@ -272,13 +277,15 @@ BuiltModel buildSpaceModel() {
     belt.name = "pas";
     belt.material = static_cast<int>(m.mesh.materials.size()) - 1;
     Rng rng(2005);
-    for (int i = 0; i < 120; ++i) {
-        const bool big = i < 24;
+    // Twenty large rocks of 80 faces, sixty of 20 and a hundred and thirty pebbles of 8.
+    for (int i = 0; i < 210; ++i) {
+        const int kind = i < 20 ? 2 : (i < 80 ? 1 : 0);
         const float a = static_cast<float>(rng.range(0, 2 * pi));
         const float r = static_cast<float>(rng.range(1950, 2650));
         const float y = static_cast<float>(rng.range(-90, 90)) + 40 * std::sin(a * 3);
-        const float size = big ? static_cast<float>(rng.range(35, 75)) : static_cast<float>(rng.range(10, 30));
-        addAsteroid(belt, {r * std::cos(a), y, r * std::sin(a)}, size, big ? 1 : 0, 300 + i, rng);
+        const float sizes[3][2] = {{8, 18}, {15, 32}, {35, 75}};
+        const float size = static_cast<float>(rng.range(sizes[kind][0], sizes[kind][1]));
+        addAsteroid(belt, {r * std::cos(a), y, r * std::sin(a)}, size, kind - 1, 300 + i, rng);
     }
     m.mesh.parts.push_back(belt);
     m.textures.push_back({"asteroid.jpg", paintAsteroidRock()});

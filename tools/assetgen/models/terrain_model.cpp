@@ -93,8 +93,8 @@ Rgb groundColour(float x, float z, float h, float slope, V3 normal) {
     c = mixRgb(c, {0.45f, 0.36f, 0.22f}, smoothRange(350, 700, h) * 0.7f);     // dry high pasture
     const float rock = smoothRange(0.45f, 0.85f, slope + 0.2f * (fine - 0.5f)) + smoothRange(900, 1400, h) * 0.5f;
     c = mixRgb(c, mixRgb({0.38f, 0.34f, 0.30f}, {0.55f, 0.52f, 0.48f}, fine), clamp01(rock));
-    const float snowLine = 1050 + 300 * patch;
-    const float snow = smoothRange(snowLine, snowLine + 200, h) * (1 - smoothRange(1.5f, 2.4f, slope + 0.6f * (fine - 0.5f)));
+    const float snowLine = 1150 + 300 * patch;
+    const float snow = smoothRange(snowLine, snowLine + 200, h) * (1 - smoothRange(1.2f, 2.0f, slope + 0.6f * (fine - 0.5f)));
     c = mixRgb(c, {0.95f, 0.96f, 1.0f}, snow);
     if (h < 55) c = mixRgb(c, {0.30f, 0.40f, 0.48f}, smoothRange(55, 42, h));   // lakes in the hollows
     const V3 sun = unit(V3{-0.6f, 0.7f, -0.4f});
