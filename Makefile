@@ -32,5 +32,12 @@ fuzz: deps
 	cmake --build build-fuzz -j $(JOBS)
 	bash scripts/run-fuzz build-fuzz $(FUZZ_SECONDS)
 
+screenshots: build
+	cd $(BUILD) && ./halvex-capture --to 250000 --fps 10 --size 512x384 --sheet screenshots.png --every 5000 --no-sound
+	@echo "contact sheet: $(BUILD)/screenshots.png"
+
+benchmark: build
+	cd $(BUILD) && ./halvex-capture --benchmark --size 1024x768 --no-sound
+
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz

@@ -41,21 +41,23 @@ void advanceDemoClock() {
     demoTime = demoTime + frameTime;
 }
 
-int runTimeline() {
-    if (demoTime < scene2StartMs) {
-        timelineScenes[0](demoTime);
-        return 0;
-    }
-    if (demoTime < scene3StartMs) {
-        timelineScenes[1](demoTime - scene2StartMs);
-        return 1;
-    }
-    if (demoTime < scene4StartMs) {
-        timelineScenes[2](demoTime - scene3StartMs);
-        return 2;
-    }
-    timelineScenes[3](demoTime - scene4StartMs);
+int sceneIndexAt(double ms) {
+    if (ms < scene2StartMs) return 0;
+    if (ms < scene3StartMs) return 1;
+    if (ms < scene4StartMs) return 2;
     return 3;
+}
+
+double sceneStartMs(int sceneIndex) {
+    const double starts[4] = {0.0, scene2StartMs, scene3StartMs, scene4StartMs};
+    return starts[sceneIndex < 0 ? 0 : sceneIndex > 3 ? 3 : sceneIndex];
+}
+
+int runTimeline() {
+    const int scene = sceneIndexAt(demoTime);
+    // Scene 1 is handed the absolute time, which is its own time since it starts at 0.
+    timelineScenes[scene](scene == 0 ? demoTime : demoTime - sceneStartMs(scene));
+    return scene;
 }
 
 void renderFrame() {

@@ -12,6 +12,10 @@ using SceneFunction = int (*)(double sceneMs);
 // The four scenes of the timeline; tests may put recorders in their place.
 extern SceneFunction timelineScenes[4];
 
+// The timeline's scene (0..3) for a demo time, and the time since that scene's start.
+int sceneIndexAt(double ms);
+double sceneStartMs(int sceneIndex);
+
 void startDemoClock();
 void advanceDemoClock();   // steps 1 to 4 of a frame: read the counter, add the elapsed time
 int runTimeline();         // calls the scene for demoTime; returns its index 0..3

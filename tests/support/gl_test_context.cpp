@@ -7,18 +7,27 @@
 
 #include "app/settings.h"
 #include "app/window.h"
+#include "image/gl_api.h"
 
 namespace {
 SDL_Window* testWindow = nullptr;
 SDL_GLContext testContext = nullptr;
+int surfaceWidth = 0, surfaceHeight = 0;
+
+// The offscreen surface cannot grow, so a test that asks for more than it has gets a new one; a smaller
+// request uses the lower-left corner through the viewport.
+void useArea(int width, int height) {
+    SDL_GL_MakeCurrent(testWindow, testContext);
+    glViewport(0, 0, width, height);
+    screenWidth = width;
+    screenHeight = height;
 }
+}  // namespace
 
 bool makeGlTestContext(int width, int height) {
+    if (testWindow && (width > surfaceWidth || height > surfaceHeight)) destroyGlTestContext();
     if (testWindow) {
-        SDL_SetWindowSize(testWindow, width, height);
-        SDL_GL_MakeCurrent(testWindow, testContext);
-        screenWidth = width;
-        screenHeight = height;
+        useArea(width, height);
         return true;
     }
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
@@ -38,12 +47,12 @@ bool makeGlTestContext(int width, int height) {
         std::fprintf(stderr, "SDL_GL_CreateContext: %s\n", SDL_GetError());
         return false;
     }
-    SDL_GL_MakeCurrent(testWindow, testContext);
+    surfaceWidth = width;
+    surfaceHeight = height;
     windowHandle = testWindow;
     deviceContext = testWindow;
     renderContext = testContext;
-    screenWidth = width;
-    screenHeight = height;
+    useArea(width, height);
     return true;
 }
 
@@ -52,6 +61,7 @@ void destroyGlTestContext() {
     if (testWindow) SDL_DestroyWindow(testWindow);
     testContext = nullptr;
     testWindow = nullptr;
+    surfaceWidth = surfaceHeight = 0;
     windowHandle = deviceContext = nullptr;
     renderContext = nullptr;
 }

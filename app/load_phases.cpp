@@ -1,0 +1,12 @@
+// The observer behind markLoadPhase.
+#include "app/load_phases.h"
+
+namespace {
+LoadPhaseObserver loadPhaseObserver = nullptr;
+}
+
+void setLoadPhaseObserver(LoadPhaseObserver observer) { loadPhaseObserver = observer; }
+
+void markLoadPhase(const char* phase) {
+    if (loadPhaseObserver) loadPhaseObserver(phase);
+}

@@ -1,0 +1,10 @@
+// The offscreen run of halvex-capture: the real initDemo and renderFrame on a virtual clock, frames read
+// back after each step, the sound mixed through the loopback device step by step.
+#pragma once
+#include "capture_options.h"
+
+// Returns the process exit code: 0 when everything asked for was written, 1 otherwise.
+int runCapture(const CaptureOptions& options);
+
+// Renders in real time as fast as possible and prints the per-scene and start-up figures.
+int runBenchmark(const CaptureOptions& options);
