@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "audio/score.h"
+#include "common/rng.h"
 
 namespace {
 // The chords, voiced for the pad (roots for the bass around 40 to 90 Hz).
@@ -75,7 +76,7 @@ void writePads(Score& score) {
     journey.insert(journey.end(), kDeparture.begin(), kDeparture.end());
     addChords(space, 0.0, {{&kAm9, kSpaceStart / kBar}}, 0.55f, 0.3);
     addChords(space, kSpaceStart, journey, 1.0f);
-    space.cutoff = {{0.0, 250.0}, {kSpaceStart, 380.0}, {spaceBar(8), 900.0}, {spaceBar(16), 1500.0},
+    space.cutoff = {{0.0, 250.0}, {kSpaceStart, 500.0}, {spaceBar(8), 1100.0}, {spaceBar(16), 1500.0},
                     {spaceBar(32), 2200.0}, {spaceBar(47), 2600.0}, {spaceBar(48), 900.0}, {spaceBar(52), 1200.0},
                     {spaceBar(63), 5000.0}};
     space.resonance = 1.1;
@@ -233,6 +234,16 @@ void writeMelodies(Score& score) {
     addNote(bells, creditsBar(48), 3.0, 62.0f, 0.5f, -0.2f, 0.0f, 1.0f);
     addNote(bells, creditsBar(48) + kBeat, 3.0, 69.0f, 0.35f, 0.2f, 0.0f, 1.0f);
     addNote(bells, creditsBar(48) + 2 * kBeat, 3.0, 73.0f, 0.3f, 0.0f, 0.0f, 1.0f);
+    // The opening of the journey: stars, high chord tones twinkling at random beats, far left and right.
+    Rng rng(0x57A25ull);
+    for (int beat = 2; beat < 64; ++beat) {
+        if (rng.unit() < 0.45) continue;
+        const double at = spaceBar(0) + beat * kBeat + (rng.unit() < 0.3 ? kStep * 2 : 0.0);
+        const Chord& chord = *kJourney[static_cast<size_t>(beat / 8) % kJourney.size()].chord;
+        const int tone = chord.tones[static_cast<int>(rng.unit() * 5) % 5] + 24;
+        addNote(bells, at, 0.8, static_cast<float>(tone), static_cast<float>(rng.range(0.08, 0.22)),
+                static_cast<float>(rng.range(-0.8, 0.8)));
+    }
     bells.echoSend = 0.5f;
     bells.roomSend = 0.45f;
     score.parts.push_back(bells);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <thread>
+#include <utility>
 
 #include "audio/effects.h"
 #include "audio/filters.h"
@@ -167,11 +168,14 @@ StereoBuffer renderMusic(double startSeconds, double endSeconds) {
                         secondsToFrames(end) - secondsToFrames(std::max(0.0, start - kWarmUpSeconds))};
     const size_t frames = static_cast<size_t>(window.frames);
 
-    Sums sums(frames), other(frames);
-    std::thread helper([&] { renderParts(score, 1, 2, window, other); });
-    renderParts(score, 0, 2, window, sums);
-    helper.join();
-    addInto(sums, other);
+    Sums sums(frames);
+    {
+        Sums other(frames);
+        std::thread helper([&] { renderParts(score, 1, 2, window, other); });
+        renderParts(score, 0, 2, window, sums);
+        helper.join();
+        addInto(sums, other);
+    }
 
     DenormalGuard guard;
     PingPongDelay echo(3 * kStep, 0.42, 3500.0);
@@ -182,6 +186,7 @@ StereoBuffer renderMusic(double startSeconds, double endSeconds) {
     limitPeaks(sums.mix, kCeiling, 0.003, 0.15);
 
     const size_t skip = static_cast<size_t>(secondsToFrames(start) - window.start);
+    if (skip == 0) return std::move(sums.mix);
     StereoBuffer out(frames - skip);
     std::copy(sums.mix.left.begin() + skip, sums.mix.left.end(), out.left.begin());
     std::copy(sums.mix.right.begin() + skip, sums.mix.right.end(), out.right.begin());

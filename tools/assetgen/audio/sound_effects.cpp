@@ -62,11 +62,11 @@ StereoBuffer renderSpaceOpening() {
             bandRight.set(centre * 1.1, 1.6);
             for (int k = 0; k < 6; ++k) tones[k].setFrequency(partials[k] * (1.0 + 0.02 * t / 3.0));
         }
-        const float swell = smoothStep(t / 0.9) * (1.0f - smoothStep((t - 0.9) / 2.1));
+        const float swell = smoothStep(t / 0.8) * (1.0f - smoothStep((t - 0.8) / 1.7));
         const float pan = static_cast<float>(std::clamp(t / 2.5, 0.0, 1.0));
         const float whooshLeft = bandLeft.bandpass(noiseLeft.next()) * swell * (1.2f - 0.8f * pan);
         const float whooshRight = bandRight.bandpass(noiseRight.next()) * swell * (0.4f + 0.8f * pan);
-        const float glitter = smoothStep((t - 0.3) / 0.9) * (1.0f - smoothStep((t - 1.2) / 1.8));
+        const float glitter = smoothStep((t - 0.3) / 0.9) * (1.0f - smoothStep((t - 1.2) / 1.4));
         float shimmerLeft = 0.0f, shimmerRight = 0.0f;
         for (int k = 0; k < 6; ++k) {
             const float v = tones[k].next() * (0.6f + 0.4f * wobble[k].next()) / (1.0f + 0.4f * k);
@@ -94,7 +94,7 @@ StereoBuffer renderPuff() {
     for (int64_t i = 0; i < frames; ++i) {
         const double t = static_cast<double>(i) / kSampleRate;
         if (i % kControlFrames == 0) {
-            const double cutoff = 250.0 + 2300.0 * std::exp(-t / 0.12);
+            const double cutoff = 250.0 + 1600.0 * std::exp(-t / 0.12);
             airLeft.set(cutoff, 0.7);
             airRight.set(cutoff * 1.05, 0.7);
         }
