@@ -89,7 +89,7 @@ StereoBuffer renderPuff() {
     StateVariableFilter airLeft, airRight;
     SineOscillator thump;
     const int64_t attack = secondsToFrames(0.015);
-    const float breathFade = decayPerFrame(0.16), thumpFade = decayPerFrame(0.07), dropRate = decayPerFrame(0.05);
+    const float breathFade = decayPerFrame(0.2), thumpFade = decayPerFrame(0.07), dropRate = decayPerFrame(0.05);
     float breath = 1.0f, body = 1.0f, drop = 1.0f;
     for (int64_t i = 0; i < frames; ++i) {
         const double t = static_cast<double>(i) / kSampleRate;
@@ -110,7 +110,7 @@ StereoBuffer renderPuff() {
         out.right[i] = airRight.lowpass(noiseRight.next()) * breath * onset + low;
     }
     addRoom(out, 0.7, 0.25f);
-    finish(out, 0.5f, 0.05);
+    finish(out, 0.75f, 0.05);
     return out;
 }
 
