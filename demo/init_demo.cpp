@@ -1,14 +1,137 @@
-// initDemo: context first, then the render state and the assets, the clock last.
+// initDemo: the context first, then the render state and the assets in a fixed order, the clock last
+// but one and the texture units last. No step tests a loader's result: loaders report their own faults.
 #include "demo/init_demo.h"
 
 #include "app/frame_clock.h"
-#include "app/quit_request.h"
-#include "app/window_proc.h"
+#include "app/settings.h"
+#include "demo/demo_images.h"
+#include "effects/font.h"
+#include "effects/sky_box.h"
+#include "image/gl_api.h"
+#include "image/gl_entry_points.h"
+#include "image/texture.h"
+#include "model/demo_models.h"
+#include "particles/particle_system.h"
+#include "sound/sound.h"
+
+void setFixedRenderState() {
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glShadeModel(GL_SMOOTH);
+    glEnable(GL_DEPTH_TEST);
+    glPolygonMode(GL_FRONT, GL_FILL);
+    glEnable(GL_TEXTURE_2D);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
+    glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
+    glHint(GL_POLYGON_SMOOTH_HINT, GL_NICEST);
+}
+
+void setMaterialAndLights() {
+    const float white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    const float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    const float dim[4] = {0.3f, 0.3f, 0.3f, 1.0f};
+    const float blue[4] = {0.0f, 0.0f, 1.0f, 1.0f};
+    const float light0Position[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    // 299, not 300: the light sits just off the ship path's end point.
+    const float light1Position[4] = {1300.0f, -1000.0f, 299.0f, 1.0f};
+    const float spotDirection[3] = {0.0f, 0.0f, 0.0f};
+
+    glMaterialfv(GL_FRONT, GL_AMBIENT, white);
+    glMaterialfv(GL_FRONT, GL_DIFFUSE, black);
+    glMaterialf(GL_FRONT, GL_SHININESS, 10.0f);
+    glEnable(GL_COLOR_MATERIAL);   // default tracking: the current colour drives ambient and diffuse
+    glEnable(GL_LIGHTING);
+
+    // The modelview is still the identity, so both positions are in eye space.
+    glLightfv(GL_LIGHT0, GL_AMBIENT, black);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, dim);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, white);
+    glLightfv(GL_LIGHT0, GL_POSITION, light0Position);
+    glLightfv(GL_LIGHT0, GL_SPOT_DIRECTION, spotDirection);
+    glEnable(GL_LIGHT0);
+    glLightfv(GL_LIGHT1, GL_AMBIENT, black);
+    glLightfv(GL_LIGHT1, GL_DIFFUSE, dim);
+    glLightfv(GL_LIGHT1, GL_SPECULAR, blue);
+    glLightfv(GL_LIGHT1, GL_POSITION, light1Position);
+    glLightfv(GL_LIGHT1, GL_SPOT_DIRECTION, spotDirection);
+    glEnable(GL_LIGHT1);
+}
+
+void loadImageTables() {
+    const char* skyFiles[skyImageCount] = {"sky1.jpg", "sky2.jpg", "sky3.jpg", "sky4.jpg", "sky5.jpg", "sky6.jpg"};
+    for (int slot = 0; slot < skyImageCount; ++slot) createImageTexture(skyImages, skyFiles[slot], slot);
+
+    createImageTextureWithAlpha(sceneImages, "orx.tga", 0);
+    createImageTexture(sceneImages, "sun.jpg", 1);
+    createImageTexture(sceneImages, "mrak.jpg", 2);
+    createImageTexture(sceneImages, "slunce.jpg", 3);
+    createImageTexture(sceneImages, "spirala.jpg", 4);
+    createImageTextureWithAlpha(sceneImages, "qm.tga", 5);
+    createImageTextureWithAlpha(sceneImages, "font.tga", 6);
+}
+
+void loadModels() {
+    spaceModel.load("data/3ds/vesmir.3ds", nullptr);
+    shipModel.load("data/3ds/lod.3ds", nullptr);
+    moduleModel.load("data/3ds/modul.3ds", nullptr);
+    terrainModel.load("data/3ds/teren.3ds", "detail2.jpg");
+    logoModel.load("data/3ds/orx.3ds", nullptr);
+}
+
+void loadParticleSystem() {
+    // The sprite paths are given whole, with the backslashes they have always had.
+    particleSystem.addHeadTexture("data\\textury\\head02.tga");
+    particleSystem.addSmokeTexture("data\\textury\\smoke02.tga");
+    for (int i = 0; i < 3; ++i) particleSystem.spawnRandomEmitter();
+}
+
+bool resolveEntryPoints() {
+    if (!resolveMultitextureEntryPoints()) return false;
+    loadExtensionEntryPoints();
+    return true;
+}
+
+void buildDisplayLists() {
+    buildFont();
+    buildSkyBox();
+}
+
+void setupTextureUnits() {
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    // Unit 1 multiplies what unit 0 produced by the detail texture and doubles it, so a detail texel of
+    // 128 leaves the colour as it was.
+    glActiveTextureARB(GL_TEXTURE1_ARB);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE_ARB);
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB_ARB, GL_MODULATE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB_ARB, GL_PREVIOUS_ARB);
+    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB_ARB, GL_SRC_COLOR);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB_ARB, GL_TEXTURE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_RGB_ARB, GL_SRC_COLOR);
+    glTexEnvf(GL_TEXTURE_ENV, GL_RGB_SCALE_ARB, 2.0f);
+}
+
+void loadDemo() {
+    beginSoundLoading();   // the music decodes in the background while the rest loads (sound on only)
+    setFixedRenderState();
+    setMaterialAndLights();
+    loadImageTables();
+    loadModels();
+    loadParticleSystem();
+    // Without the multitexture pair the program is already on its way out: nothing that would call the
+    // pair is built and the music is not started for a demo that will never show a frame.
+    const bool multitexture = resolveEntryPoints();
+    if (multitexture) buildDisplayLists();
+    if (multitexture && soundEnabled) initSound();
+    startDemoClock();
+    if (multitexture) setupTextureUnits();
+}
 
 void initDemo(WindowHandle window) {
     windowHandle = window;
-    createGLContext();
-    // Without a context no GL call may be made; the pending quit request ends the loop at once.
-    if (!renderContext && quitRequestPending()) return;
-    startDemoClock();
+    createGLContext();   // also reads the client rectangle
+    // Without a context no GL call may be made; the quit request createGLContext posted ends the loop
+    // before the first frame.
+    if (!renderContext) return;
+    loadDemo();
 }

@@ -17,7 +17,15 @@ void readRgb(int x, int y, unsigned char out[3]) {
     out[2] = pixel[2];
 }
 
+// Plain drawing state, whatever GL tests ran before in this process left.
 void startOrthoFrame() {
+    if (glActiveTextureARB) {
+        glActiveTextureARB(GL_TEXTURE1_ARB);
+        glDisable(GL_TEXTURE_2D);
+        glActiveTextureARB(GL_TEXTURE0_ARB);
+    }
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_COLOR_MATERIAL);
     glViewport(0, 0, side, side);
     glDisable(GL_LIGHTING);
     glDisable(GL_DEPTH_TEST);
@@ -39,6 +47,7 @@ TEST(SceneBillboard, FacesTheCameraAtItsScaledSizeWithTheTextureUpright) {
 
     // A 2 x 2 texture: red bottom left, green bottom right, blue top right, white top left.
     const unsigned char texels[] = {255, 0, 0, 0, 255, 0, 255, 255, 255, 0, 0, 255};
+    startOrthoFrame();
     GLuint texture = 0;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
@@ -48,7 +57,6 @@ TEST(SceneBillboard, FacesTheCameraAtItsScaledSizeWithTheTextureUpright) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 
-    startOrthoFrame();
     // Any rotation: the square still lies in the screen plane. The scale of 1.5 is not normalised
     // away, so half-size 0.2 spans 0.3 model units and 0.45 of the half-viewport on screen.
     glRotatef(50.0f, 0.3f, 1.0f, 0.2f);

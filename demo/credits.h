@@ -1,0 +1,16 @@
+// The closing credits: 23 lines that scroll up from below the screen, faster and faster.
+#pragma once
+
+// One line of the block: its height above creditsScroll (screen heights) and its glyph size.
+struct CreditLine {
+    float offset;       // screen heights above creditsScroll
+    const char* text;
+    float glyphWidth;   // screen widths per glyph cell
+    float glyphHeight;  // screen heights per glyph cell
+};
+
+constexpr int creditLineCount = 23;
+extern const CreditLine creditLines[creditLineCount];
+
+// t: ms since the credits began. Moves the block once per frame by t x 2e-8 and draws every line.
+void drawCredits(float t);

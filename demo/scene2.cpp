@@ -1,0 +1,137 @@
+// Scene 2, 130 s to 150 s: the spinning module and a rolling spiral seen through a zooming motion blur.
+// Each frame the previous small image is drawn again, magnified and dimmed, into a 512 x 512 corner,
+// the geometry is drawn over it, the corner is copied back into blurTexture, and the result is
+// stretched over the cleared screen under the sharp geometry.
+#include <algorithm>
+#include <cmath>
+
+#include "app/settings.h"
+#include "demo/billboard.h"
+#include "sound/sound.h"
+#include "demo/scene_state.h"
+#include "demo/scene_textures.h"
+#include "demo/scenes.h"
+#include "effects/overlays.h"
+#include "effects/projection.h"
+#include "image/gl_api.h"
+#include "model/demo_models.h"
+
+namespace {
+constexpr int blurSide = 512;                 // pixels of the feedback corner and of blurTexture
+constexpr float spinDegreesPerMs = 0.2f;
+
+// Zero texels for the part of the corner that lies outside a window smaller than 512 pixels.
+unsigned char blackCorner[blurSide * blurSide * 3];
+
+void lookAtModule() { gluLookAt(1.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0); }
+
+void drawSpinningModule() {
+    glPushMatrix();
+    glScalef(0.005f, 0.005f, 0.005f);
+    glRotatef(static_cast<float>(moduleSpinAngle), 1.0f, 0.0f, 1.0f);
+    moduleModel.draw();
+    glPopMatrix();
+}
+
+void drawSpiral(float increment) {
+    glPushMatrix();
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_COLOR, GL_ONE);
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    glEnable(GL_TEXTURE_2D);
+    glPushMatrix();
+    bindSceneImage(spiralSlot);
+    spiralAngle = static_cast<int>(static_cast<float>(spiralAngle) + increment);
+    if (spiralAngle > 360) spiralAngle = 0;
+    const BillboardAxes axes = readBillboardAxes();
+    glColor4f(0.0f, 0.4f, 1.0f, 0.3f);
+    // (1, 0, 0) is the viewing axis, so the square rolls in the image plane.
+    glRotatef(static_cast<float>(-spiralAngle), 1.0f, 0.0f, 0.0f);
+    drawBillboardWithAxes(Vector3{0.0f, 0.0f, 0.0f}, 1.5f, axes);
+    glPopMatrix();
+    glDisable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+    glPopMatrix();
+}
+
+void drawFeedbackPass(float dt, float increment) {
+    glViewport(0, 0, blurSide, blurSide);
+    drawZoomBlur(dt);
+    setPerspectiveView(1);   // the demo's projection, kept in the 512 x 512 viewport
+    lookAtModule();
+    moduleSpinAngle = static_cast<int>(static_cast<float>(moduleSpinAngle) + increment);
+    drawSpinningModule();
+    drawSpiral(increment);
+}
+
+// A window smaller than the corner cannot supply all of it: what lies outside stays black.
+void captureCorner() {
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, blurTexture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    if (screenWidth >= blurSide && screenHeight >= blurSide) {
+        glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, blurSide, blurSide, 0);
+        return;
+    }
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, blurSide, blurSide, 0, GL_RGB, GL_UNSIGNED_BYTE, blackCorner);
+    const int width = std::clamp(screenWidth, 0, blurSide);
+    const int height = std::clamp(screenHeight, 0, blurSide);
+    if (width > 0 && height > 0) glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, width, height);
+}
+
+void drawDisplayPass() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glViewport(0, 0, screenWidth, screenHeight);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    drawBlurTexture();
+    setPerspectiveView(0);
+    lookAtModule();
+    glPushMatrix();
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glScalef(0.005f, 0.005f, 0.005f);
+    glRotatef(static_cast<float>(moduleSpinAngle), 1.0f, 0.0f, 1.0f);
+    moduleModel.draw();
+    glPopMatrix();
+
+    glPushMatrix();
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_COLOR, GL_ONE);
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    glEnable(GL_TEXTURE_2D);
+    bindSceneImage(sunSlot);
+    glColor4f(0.6f, 0.6f, 0.0f, 1.0f);
+    drawBillboard(Vector3{0.0f, 0.0f, 0.0f}, 0.5f);
+    glDisable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glPopMatrix();
+}
+}  // namespace
+
+int drawScene2(double a) {
+    if (soundEnabled && !rockStarted) {
+        playRockSound();
+        rockStarted = true;
+    }
+    if (!scene2HasRun) {
+        previousSceneTime = static_cast<float>(a);   // the first frame has no frame time
+        scene2HasRun = true;
+    }
+    const float dt = static_cast<float>(a - previousSceneTime);
+    previousSceneTime = static_cast<float>(a);
+    const float increment = dt * spinDegreesPerMs;   // degrees; the angles take whole steps only
+
+    drawFeedbackPass(dt, increment);
+    captureCorner();
+    drawDisplayPass();
+
+    if (a > 0.0 && a < 3000.0) fadeFromBlack(3000.0, a);
+    if (a > 15000.0) fadeToBlack(3000.0, a - 15000.0);
+    return 1;
+}

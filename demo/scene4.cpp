@@ -1,0 +1,112 @@
+// Scene 4, from 189 s for as long as the program runs: the camera comes out of the grey fog to the 3D
+// logo and circles it in endless laps; the flat second logo shows for 20 s; then the credits scroll.
+#include "demo/credits.h"
+#include "demo/scene_state.h"
+#include "demo/scene_textures.h"
+#include "demo/scenes.h"
+#include "effects/overlays.h"
+#include "effects/projection.h"
+#include "effects/logo.h"
+#include "image/gl_api.h"
+#include "math/catmull_rom.h"
+#include "model/demo_models.h"
+
+namespace {
+const Vector3 approachPath[4] = {{-6000, -1500, -6000}, {-6000, 400, -6000}, {-500, 400, -500}, {-500, -1500, -500}};
+const Vector3 orbitPath[8] = {{-500, 400, -500}, {-500, 400, -500}, {1000, 300, -700}, {800, 600, 600},
+                              {-500, 200, 500},  {-500, 400, -500}, {-500, 400, -500}, {1000, 300, -700}};
+constexpr double approachEndMs = 5000.0;
+constexpr double segmentsPerMs = 0.0002;   // one path segment per 5000 ms
+constexpr int segmentsPerLap = 5;
+constexpr double creditsStartMs = 20000.0;
+constexpr double secondLogoEndMs = 25000.0;
+
+void setFogAndLights() {
+    const float grey[4] = {0.7f, 0.7f, 0.7f, 1.0f};
+    const float cyan[4] = {0.0f, 1.0f, 1.0f, 1.0f};
+    const float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    const float dim[4] = {0.3f, 0.3f, 0.3f, 1.0f};
+    const float white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    const float blue[4] = {0.0f, 0.0f, 1.0f, 1.0f};
+    const float halfGrey[4] = {0.5f, 0.5f, 0.5f, 1.0f};
+    const float light0Position[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    const float light1Position[4] = {1000.0f, 1000.0f, 1000.0f, 1.0f};
+    const float spotDirection[3] = {0.0f, 0.0f, 0.0f};
+
+    // The clear colour is left alone: it stays the grey that scene 3 set.
+    glFogi(GL_FOG_MODE, GL_EXP);
+    glFogfv(GL_FOG_COLOR, grey);
+    glFogf(GL_FOG_DENSITY, 0.0002f);
+    glHint(GL_FOG_HINT, GL_NICEST);
+    glFogf(GL_FOG_START, 6000.0f);
+    glFogf(GL_FOG_END, 6000.0f);
+    glEnable(GL_FOG);
+    glMaterialfv(GL_FRONT, GL_AMBIENT, cyan);
+    glMaterialfv(GL_FRONT, GL_DIFFUSE, black);
+    glMaterialf(GL_FRONT, GL_SHININESS, 10.0f);
+    glEnable(GL_COLOR_MATERIAL);
+    glEnable(GL_LIGHTING);
+    // Both positions are given under the identity modelview, in eye space.
+    glLightfv(GL_LIGHT0, GL_AMBIENT, black);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, dim);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, white);
+    glLightfv(GL_LIGHT0, GL_POSITION, light0Position);
+    glLightfv(GL_LIGHT0, GL_SPOT_DIRECTION, spotDirection);
+    glLightfv(GL_LIGHT1, GL_AMBIENT, halfGrey);
+    glLightfv(GL_LIGHT1, GL_DIFFUSE, dim);
+    glLightfv(GL_LIGHT1, GL_SPECULAR, blue);
+    glLightfv(GL_LIGHT1, GL_POSITION, light1Position);
+    glLightfv(GL_LIGHT1, GL_SPOT_DIRECTION, spotDirection);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_LIGHT1);
+}
+
+// The approach, then endless laps. The frame in which a lap ends only counts it: the eye stays put.
+void moveCamera(double a) {
+    if (a < approachEndMs) {
+        cameraEye = splinePoint(approachPath, 4, static_cast<float>(a * segmentsPerMs));
+        return;
+    }
+    const float v = static_cast<float>((a - approachEndMs) * segmentsPerMs - segmentsPerLap * orbitLap);
+    if (v < segmentsPerLap) cameraEye = splinePoint(orbitPath, 8, v);
+    if (v > segmentsPerLap) orbitLap = orbitLap + 1;
+}
+
+void drawSecondLogo() {
+    setOrthoView(0);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glPushMatrix();
+    glDisable(GL_FOG);   // only around the logo: the scene keeps its fog
+    glTranslatef(0.16f, 0.7f, 0.0f);
+    glCallList(qmLogoList);
+    glEnable(GL_FOG);
+    glPopMatrix();
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+}
+}  // namespace
+
+int drawScene4(double a) {
+    setFogAndLights();
+    setPerspectiveView(0);
+    moveCamera(a);
+    gluLookAt(cameraEye.x, cameraEye.y, cameraEye.z, 0.0, 100.0, 0.0, 0.0, 1.0, 0.0);
+
+    glPushMatrix();
+    glEnable(GL_LIGHTING);
+    logoModel.draw();
+    glDisable(GL_LIGHTING);
+    glPopMatrix();
+
+    if (a > 0.0 && a < approachEndMs) fadeFromBlack(5000.0, a);
+    if (a > creditsStartMs) drawCredits(static_cast<float>(a - creditsStartMs));
+    // The credits are drawn first, so from 20 s to 25 s the logo lies over them.
+    if (a > approachEndMs && a < secondLogoEndMs) drawSecondLogo();
+    return 1;
+}
