@@ -375,3 +375,83 @@ TEST(AssetsModels, TwoRunsWriteIdenticalBytes) {
     EXPECT_GE(files, 6 + 9);   // six models and their textures
     fs::remove_all(base);
 }
+
+namespace {
+
+// Signed volume enclosed by triangles (positive when their right-handed normals point outwards).
+double signedVolume(const MeshPart& part) {
+    double v = 0;
+    for (const auto& t : part.triangles) {
+        const V3 a = part.vertices[t[0]].position, b = part.vertices[t[1]].position, c = part.vertices[t[2]].position;
+        v += dot(a, crossV(b, c)) / 6.0;
+    }
+    return v;
+}
+
+double signedVolume(const Object3ds& o) {
+    double v = 0;
+    for (const Face3ds& f : o.faces) {
+        const Vector3 a = o.vertices[f.vertexIndex[0]], b = o.vertices[f.vertexIndex[1]], c = o.vertices[f.vertexIndex[2]];
+        v += (a.x * (b.y * c.z - b.z * c.y) + a.y * (b.z * c.x - b.x * c.z) + a.z * (b.x * c.y - b.y * c.x)) / 6.0;
+    }
+    return v;
+}
+
+}  // namespace
+
+TEST(AssetsModels, PrimitivesAreClosedWithOutwardFaces) {
+    const double pi = 3.14159265358979;
+    Frame tilted = frameAlong({30, -20, 5}, {1, 2, 0.5f});   // away from the origin, so open shells would show
+    {
+        MeshPart p;
+        addBox(p, tilted, {2, 3, 4}, {});
+        EXPECT_NEAR(signedVolume(p), 8 * 2 * 3 * 4, 1e-2);
+    }
+    {
+        MeshPart p;
+        addSphere(p, tilted, 10, 40, 20, {});
+        const double exact = 4.0 / 3.0 * pi * 1000;
+        EXPECT_GT(signedVolume(p), 0.97 * exact);
+        EXPECT_LT(signedVolume(p), exact);
+    }
+    {
+        MeshPart p;   // a capped cylinder with hard edges: a regular 32-gon prism
+        addLathe(p, tilted, {{0, 0}, {5, 0}, {5, 0}, {5, 8}, {5, 8}, {0, 8}}, 32, {});
+        EXPECT_NEAR(signedVolume(p), 0.5 * 32 * 25 * std::sin(2 * pi / 32) * 8, 1e-2);
+    }
+    {
+        MeshPart p;
+        addPrism(p, tilted, {{0, 0}, {4, 0}, {4, 3}, {0, 3}}, 2, {});
+        EXPECT_NEAR(signedVolume(p), 4 * 3 * 2, 1e-3);
+    }
+    {
+        MeshPart p;   // two square rings, capped: a box 2 x 2 x 5
+        const std::vector<V3> ring0{{-1, 0, -1}, {1, 0, -1}, {1, 0, 1}, {-1, 0, 1}};
+        std::vector<V3> ring1 = ring0;
+        for (V3& v : ring1) v.y = 5;
+        addLoft(p, {ring0, ring1}, {}, true, true);
+        EXPECT_NEAR(signedVolume(p), 20, 1e-3);
+    }
+}
+
+TEST(AssetsModels, LogoLettersAreClosedSolidsOfTheirOutlineTimesDepth) {
+    const auto logo = readModel(dataDir() + "/3ds/orx.3ds");
+    ASSERT_GT(logo->objectCount, 0);
+    double volume = 0;
+    for (const Object3ds& o : logo->objects) volume += signedVolume(o);
+    // The front cap is the inset outline; the solid lies between that cap swept through the whole depth
+    // and the full outline swept through it.
+    const Object3ds& front = logo->objects[0];
+    double capArea = 0, depth = 0;
+    float lowZ = 1e30f, highZ = -1e30f;
+    for (const Face3ds& f : front.faces) {
+        const Vector3 a = front.vertices[f.vertexIndex[0]], b = front.vertices[f.vertexIndex[1]], c = front.vertices[f.vertexIndex[2]];
+        capArea += std::fabs((b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x)) / 2;
+    }
+    for (const Object3ds& o : logo->objects)
+        for (const Vector3& v : o.vertices) lowZ = std::min(lowZ, v.z), highZ = std::max(highZ, v.z);
+    depth = highZ - lowZ;
+    EXPECT_GT(capArea, 0.2 * 800 * 300);   // bold letters cover a good part of their box
+    EXPECT_GT(volume, capArea * depth);
+    EXPECT_LT(volume, 1.6 * capArea * depth);
+}
