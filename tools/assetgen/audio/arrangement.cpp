@@ -82,13 +82,14 @@ void writePads(Score& score) {
     space.resonance = 1.1;
     space.lfoPeriod = 9.0;
     space.lfoDepth = 0.35;
-    space.level = {{0.0, 0.8}, {spaceBar(24), 0.8}, {spaceBar(32), 0.7}};
+    space.level = {{0.0, 1.0}, {spaceBar(24), 1.0}, {spaceBar(32), 0.9}};
     space.roomSend = 0.35f;
     space.duck = 0.25f;
     score.parts.push_back(space);
 
     Part climax = makePart("climax pad", Instrument::Pad);
     addChords(climax, kClimaxStart, kJourney, 1.0f);
+    addChords(climax, kClimaxStart, kJourney, 0.45f, 0.05, 12);   // an octave above, mirrored: the lift
     addChords(climax, climaxBar(8), {{&kAm9, 1.5}}, 0.9f);
     climax.cutoff = {{kClimaxStart, 5500.0}, {climaxBar(8), 4000.0}, {climaxBar(9.5), 900.0}};
     climax.resonance = 0.9;

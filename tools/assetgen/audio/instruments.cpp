@@ -76,7 +76,7 @@ void renderPluck(const Note& note, const BusView& bus) {
     const double q = note.resonance > 0.0f ? note.resonance : 1.2;
     const float snap = decayPerFrame(0.07);
     float sweep = 1.0f;
-    const float level = 0.11f * note.velocity;
+    const float level = 0.13f * note.velocity;
     writeVoice(bus, note, envelope.totalFrames(), [&](int64_t i, float& l, float& r) {
         if (i % kControlFrames == 0) filter.set(cutoff * (1.0 + 4.0 * sweep), q);
         sweep *= snap;
@@ -98,7 +98,7 @@ void renderBass(const Note& note, const BusView& bus) {
     const double q = note.resonance > 0.0f ? note.resonance : 1.0;
     const float snap = decayPerFrame(0.06);
     float sweep = 1.0f;
-    const float level = 0.2f * note.velocity;
+    const float level = 0.16f * note.velocity;
     writeVoice(bus, note, envelope.totalFrames(), [&](int64_t i, float& l, float& r) {
         if (i % kControlFrames == 0) filter.set(cutoff * (1.0 + 3.0 * sweep), q);
         sweep *= snap;
@@ -118,7 +118,7 @@ void renderLead(const Note& note, const BusView& bus) {
     const double cutoff = note.brightness > 0.0f ? note.brightness : 2400.0;
     const float snap = decayPerFrame(0.2);
     float sweep = 1.0f;
-    const float level = 0.075f * note.velocity;
+    const float level = 0.13f * note.velocity;
     const int64_t vibratoDelay = secondsToFrames(0.25);
     const int64_t vibratoRamp = secondsToFrames(0.6);
     writeVoice(bus, note, envelope.totalFrames(), [&](int64_t i, float& l, float& r) {
@@ -165,7 +165,7 @@ void renderSub(const Note& note, const BusView& bus) {
     SineOscillator sine;
     sine.setFrequency(midiToHz(note.pitch));
     Envelope envelope(0.6, 1.0, 1.0, 0.8, secondsToFrames(note.length));
-    const float level = 0.16f * note.velocity;
+    const float level = 0.11f * note.velocity;
     writeVoice(bus, note, envelope.totalFrames(), [&](int64_t, float& l, float& r) {
         const float out = sine.next() * envelope.next() * level;
         l = out;
@@ -182,7 +182,7 @@ void renderKick(const Note& note, const BusView& bus) {
     click.setCutoff(2500.0);
     NoiseSource noise(noteSeed(note, 2));
     const int64_t clickFrames = secondsToFrames(0.004);
-    const float level = 0.55f * note.velocity;
+    const float level = 0.42f * note.velocity;
     writeVoice(bus, note, secondsToFrames(0.6), [&](int64_t i, float& l, float& r) {
         sine.setFrequency(46.0 + 115.0 * drop);
         drop *= dropRate;
@@ -220,7 +220,7 @@ void renderClap(const Note& note, const BusView& bus) {
     const int64_t burst = secondsToFrames(0.011);
     const float burstFade = decayPerFrame(0.006), tailFade = decayPerFrame(0.12);
     float amplitude = 1.0f;
-    const float level = 0.5f * note.velocity;
+    const float level = 0.75f * note.velocity;
     writeVoice(bus, note, secondsToFrames(0.7), [&](int64_t i, float& l, float& r) {
         // Three hands a few milliseconds apart, then the room's tail.
         if (i < 3 * burst) amplitude = (i % burst == 0) ? 1.0f : amplitude * burstFade;
@@ -253,7 +253,7 @@ void renderShaker(const Note& note, const BusView& bus) {
     const int64_t attack = secondsToFrames(0.009);
     const float fade = decayPerFrame(0.04);
     float amplitude = 1.0f;
-    const float level = 0.14f * note.velocity;
+    const float level = 0.18f * note.velocity;
     writeVoice(bus, note, secondsToFrames(0.3), [&](int64_t i, float& l, float& r) {
         float shape = amplitude;
         if (i < attack) shape = static_cast<float>(i) / static_cast<float>(attack);
@@ -325,7 +325,7 @@ void renderNote(Instrument instrument, const Note& note, const BusView& bus) {
     case Instrument::Kick: renderKick(note, bus); break;
     case Instrument::Snare: renderSnare(note, bus); break;
     case Instrument::Clap: renderClap(note, bus); break;
-    case Instrument::ClosedHat: renderHat(note, bus, 0.028, 0.25, 8000.0, 0.09f); break;
+    case Instrument::ClosedHat: renderHat(note, bus, 0.028, 0.25, 8000.0, 0.16f); break;
     case Instrument::OpenHat: renderHat(note, bus, 0.2, 1.2, 7000.0, 0.08f); break;
     case Instrument::Shaker: renderShaker(note, bus); break;
     case Instrument::Crash: renderCrash(note, bus); break;

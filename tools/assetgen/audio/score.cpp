@@ -55,13 +55,15 @@ double addMelody(Part& part, double start, const std::vector<MelodyNote>& melody
     return time;
 }
 
-double addChords(Part& part, double start, const std::vector<ChordStep>& steps, float velocity, double overlap) {
+double addChords(Part& part, double start, const std::vector<ChordStep>& steps, float velocity, double overlap,
+                 int transpose) {
     static const float spread[5] = {-0.5f, 0.45f, -0.2f, 0.25f, 0.0f};
     double time = start;
     for (const ChordStep& step : steps) {
         const double length = step.bars * kBar;
         for (int i = 0; i < 5; ++i)
-            addNote(part, time, length + overlap, static_cast<float>(step.chord->tones[i]), velocity, spread[i]);
+            addNote(part, time, length + overlap, static_cast<float>(step.chord->tones[i] + transpose), velocity,
+                    transpose == 0 ? spread[i] : -spread[i]);
         time += length;
     }
     return time;

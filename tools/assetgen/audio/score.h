@@ -80,9 +80,10 @@ void addRoll(Part& part, double start, double end, double step, float v0, float 
 double addMelody(Part& part, double start, const std::vector<MelodyNote>& melody, int transpose, float velocity,
                  double legato = 0.92, float brightness = 0.0f, float pan = 0.0f);
 
-// The chords held on a pad, each tone spread across the stereo field. Returns the end time.
+// The chords held on a pad, each tone spread across the stereo field, transposed by semitones.
+// Returns the end time.
 double addChords(Part& part, double start, const std::vector<ChordStep>& steps, float velocity,
-                 double overlap = 0.05);
+                 double overlap = 0.05, int transpose = 0);
 
 // One long root per chord, octaves below the pad: the drone. Returns the end time.
 double addRoots(Part& part, double start, const std::vector<ChordStep>& steps, int octave, float velocity);
