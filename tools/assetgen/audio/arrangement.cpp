@@ -113,7 +113,7 @@ void writePads(Score& score) {
     home.insert(home.end(), kHomeMinor.begin(), kHomeMinor.end());
     home.insert(home.end(), kHome.begin(), kHome.end());
     const double homeEnd = addChords(credits, kCreditsStart, home, 0.85f);
-    addChords(credits, homeEnd, {{&kDmaj9, 4}}, 0.8f);
+    addChords(credits, homeEnd, {{&kDmaj9, 4.5}}, 0.8f);
     credits.cutoff = {{kCreditsStart, 700.0}, {creditsBar(8), 1600.0}, {creditsBar(32), 2400.0},
                       {creditsBar(40), 1800.0}, {creditsBar(48), 1100.0}, {kMusicLength, 300.0}};
     credits.resonance = 0.9;
@@ -129,7 +129,7 @@ void writeDrones(Score& score) {
     addRoots(sub, kSpaceStart, repeated(kJourney, 2), -1, 0.8f);
     addRoots(sub, kTerrainStart, kSearch, -1, 0.9f);
     addRoots(sub, kCreditsStart, kHome, -1, 0.7f);
-    addRoots(sub, creditsBar(48), {{&kDmaj9, 4}}, -1, 0.8f);
+    addRoots(sub, creditsBar(48), {{&kDmaj9, 4.5}}, -1, 0.8f);
     sub.roomSend = 0.05f;
     score.parts.push_back(sub);
 }
@@ -329,7 +329,8 @@ Score composeScore() {
     writeMelodies(score);
     writeDrums(score);
     // The music fades in with the title and out after the last chord has rung.
-    score.masterLevel = {{0.0, 0.0}, {0.6, 1.0}, {creditsBar(48) + 2.0, 1.0}, {kMusicLength - 2.5, 0.0}};
+    score.masterLevel = {{0.0, 0.0}, {0.6, 1.0}, {creditsBar(48) + 2.0, 1.0}, {creditsBar(48) + 6.0, 0.6},
+                         {kMusicLength - 5.0, 0.15}, {kMusicLength - 1.0, 0.0}};
     return score;
 }
 }  // namespace

@@ -11,12 +11,14 @@
 
 namespace {
 constexpr int kControlFrames = 16;   // filter cutoffs and pitch bends are updated every this many frames
+constexpr int64_t kEndFadeFrames = 128;   // a voice cut off while still sounding would click: 3 ms fade
 
 // Runs a voice for totalFrames frames from the note's start and adds the frames the bus covers.
 template <class Voice>
 void writeVoice(const BusView& bus, const Note& note, int64_t totalFrames, Voice&& voice) {
     const int64_t first = secondsToFrames(note.start) - bus.windowStart;   // bus index of the voice's frame 0
     const int64_t end = std::min(totalFrames, bus.frames - first);
+    const int64_t fadeFrom = totalFrames - kEndFadeFrames;
     float gainLeft, gainRight;
     panGains(note.pan, gainLeft, gainRight);
     for (int64_t i = 0; i < end; ++i) {
@@ -24,8 +26,10 @@ void writeVoice(const BusView& bus, const Note& note, int64_t totalFrames, Voice
         voice(i, left, right);
         const int64_t at = first + i;
         if (at < 0) continue;
-        bus.left[at] += left * gainLeft;
-        bus.right[at] += right * gainRight;
+        float fade = 1.0f;
+        if (i >= fadeFrom) fade = static_cast<float>(totalFrames - i) / static_cast<float>(kEndFadeFrames);
+        bus.left[at] += left * gainLeft * fade;
+        bus.right[at] += right * gainRight * fade;
     }
 }
 
@@ -183,7 +187,7 @@ void renderKick(const Note& note, const BusView& bus) {
     NoiseSource noise(noteSeed(note, 2));
     const int64_t clickFrames = secondsToFrames(0.004);
     const float level = 0.42f * note.velocity;
-    writeVoice(bus, note, secondsToFrames(0.6), [&](int64_t i, float& l, float& r) {
+    writeVoice(bus, note, secondsToFrames(1.0), [&](int64_t i, float& l, float& r) {
         sine.setFrequency(46.0 + 115.0 * drop);
         drop *= dropRate;
         amplitude *= fade;
@@ -342,7 +346,7 @@ double instrumentTail(Instrument instrument) {
     case Instrument::Lead: return 0.3 * kReleaseConstants;
     case Instrument::Bell: return 0.5 * kReleaseConstants + 0.05;
     case Instrument::Sub: return 0.8 * kReleaseConstants;
-    case Instrument::Kick: return 0.6;
+    case Instrument::Kick: return 1.0;
     case Instrument::Snare: return 0.8;
     case Instrument::Clap: return 0.7;
     case Instrument::ClosedHat: return 0.25;
