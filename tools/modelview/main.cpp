@@ -258,6 +258,30 @@ int main(int argc, char** argv) {
         glDisable(GL_LIGHTING);
         writePng(out + "/ship" + std::to_string(i) + ".png");
     }
+    // The flight behind the ship (camera path 2, target path, ship path), then its half turn.
+    const std::vector<V3> cam2 = {{-1300, -1000, 300}, {1300, -1000, 300}, {400, 150, 200}, {400, 150, 200}};
+    const std::vector<V3> target2 = {{0, 0, 0}, {0, 0, 0}, {380, 28, 0}, {380, 28, 0}};
+    const std::vector<V3> shipPath = {{1300, -1000, 300}, {1270, -960, 290}, {380, 150, 0}, {300, 150, 0}};
+    for (int i = 0; i < 6; ++i) {
+        const float v = i < 3 ? 0.15f + i * 0.35f : 0.999f;
+        const float turn = i < 3 ? 0.0f : 60.0f * (i - 2);
+        beginView(catmullRom(cam2, v), catmullRom(target2, v), 0);
+        glDisable(GL_LIGHTING);
+        glColor3f(1, 1, 1);
+        draw(space);
+        sun();
+        sceneLights(true);
+        const V3 sp = catmullRom(shipPath, v);
+        glPushMatrix();
+        glTranslatef(sp.x, sp.y, sp.z);
+        glRotatef(turn, 1, 0, 1);
+        glScalef(shipScale, shipScale, shipScale);
+        glRotatef(30, 0, 0, 1);
+        draw(ship);
+        glPopMatrix();
+        glDisable(GL_LIGHTING);
+        writePng(out + "/follow" + std::to_string(i) + ".png");
+    }
     // The release: ship turned, module leaving, seen from camera path 3, with the backdrop.
     for (int i = 0; i < 3; ++i) {
         const float w = i * 0.45f;

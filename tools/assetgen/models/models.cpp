@@ -26,5 +26,10 @@ bool writeModels(const std::string& dataDir) {
     const TerrainModels terrain = buildTerrainModels();
     if (!writeBuilt(dataDir, "teren.3ds", terrain.terrain)) return false;
     if (!write3ds(dataDir + "/3ds/teren2.3ds", terrain.detail)) return false;
-    return writeBuilt(dataDir, "orx.3ds", buildLogoModel());
+    const BuiltModel logo = buildLogoModel();
+    if (logo.mesh.triangleCount() == 0) {   // the font is missing or held no outlines
+        std::fprintf(stderr, "assetgen: the logo has no letters (is fonts-dejavu-core installed?)\n");
+        return false;
+    }
+    return writeBuilt(dataDir, "orx.3ds", logo);
 }
