@@ -2,6 +2,7 @@
 #include "image/file_bytes.h"
 
 #include <new>
+#include <string>
 
 long bytesLeft(FILE* file) {
     long here = std::ftell(file);
@@ -38,4 +39,12 @@ size_t checkedProduct(int64_t a, int64_t b, int64_t c, size_t limit) {
 ByteBuffer allocateBytes(size_t count) {
     if (count == 0) return nullptr;
     return ByteBuffer(new (std::nothrow) uint8_t[count]);
+}
+
+FileHandle openForReading(const char* path) {
+    if (!path) return nullptr;
+    std::string native(path);
+    for (char& c : native)
+        if (c == '\\') c = '/';
+    return FileHandle(std::fopen(native.c_str(), "rb"));
 }

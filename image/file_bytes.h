@@ -33,4 +33,6 @@ struct FileCloser {
     void operator()(FILE* file) const { if (file) std::fclose(file); }
 };
 using FileHandle = std::unique_ptr<FILE, FileCloser>;
-inline FileHandle openForReading(const char* path) { return FileHandle(path ? std::fopen(path, "rb") : nullptr); }
+// Opens a file for binary reading. The demo names some files with Windows separators
+// ("data\\textury\\head02.tga"): a backslash is taken as a directory separator.
+FileHandle openForReading(const char* path);

@@ -10,8 +10,9 @@ namespace {
 // at, so "./data/sky1.jpg" still reads as "jpg"); null when the name has no ".".
 const char* extensionOf(const char* path) {
     if (!path) return nullptr;
-    const char* name = std::strrchr(path, '/');
-    name = name ? name + 1 : path;
+    const char* name = path;
+    for (const char* c = path; *c; ++c)
+        if (*c == '/' || *c == '\\') name = c + 1;
     const char* dot = std::strchr(name, '.');
     return dot ? dot + 1 : nullptr;
 }

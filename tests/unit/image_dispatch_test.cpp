@@ -1,6 +1,8 @@
 // Choosing the decoder from the file name: which extensions load, which loader accepts which format.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "image/image.h"
 #include "unit/image_test_files.h"
 
@@ -38,6 +40,16 @@ TEST(ImageDispatch, PicksTheDecoderByExtensionWithoutRegardToCase) {
     EXPECT_FALSE(loads("noextension", false));
     // The extension is what follows the first "." of the file name.
     EXPECT_FALSE(loads("i.old.tga", false));
+    // Windows separators in a path are directory separators, and dots in directories do not count.
+    std::string windowsPath = dir + "/a.tga";
+    for (char& c : windowsPath)
+        if (c == '/') c = '\\';
+    Image fromWindowsPath;
+    fromWindowsPath.load(windowsPath.c_str());
+    EXPECT_NE(fromWindowsPath.pixels, nullptr);
+    std::string dotted = dir + "/sub.dir";
+    ASSERT_EQ(mkdir(dotted.c_str(), 0755), 0);
+    EXPECT_TRUE(loads("sub.dir/j.tga", false));
     // A JPEG is not an alpha format.
     std::string jpegPath = dir + "/f.jpg";
     Image image;
