@@ -35,6 +35,13 @@ void drawBlackQuad(float opacity) {
     glDisable(GL_BLEND);
 }
 
+// Texture coordinates on unit 0; without the multitexture entry points (the demo then quits before
+// drawing) the plain call stands in rather than a null pointer being called.
+void unitZeroCoordinate(float s, float t) {
+    if (glMultiTexCoord2fARB) glMultiTexCoord2fARB(GL_TEXTURE0_ARB, s, t);
+    else glTexCoord2f(s, t);
+}
+
 // The blur texture over the viewport with the texture rectangle from inset to 1 - inset, added.
 void drawBlurQuad(float opacity, float inset) {
     loadScreenSpace();
@@ -42,18 +49,18 @@ void drawBlurQuad(float opacity, float inset) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glEnable(GL_BLEND);
     glColor4f(1.0f, 1.0f, 1.0f, opacity);
-    glActiveTextureARB(GL_TEXTURE0_ARB);
+    if (glActiveTextureARB) glActiveTextureARB(GL_TEXTURE0_ARB);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, blurTexture);
     float far = 1.0f - inset;
     glBegin(GL_QUADS);
-    glMultiTexCoord2fARB(GL_TEXTURE0_ARB, inset, inset);
+    unitZeroCoordinate(inset, inset);
     glVertex2i(0, 0);
-    glMultiTexCoord2fARB(GL_TEXTURE0_ARB, far, inset);
+    unitZeroCoordinate(far, inset);
     glVertex2i(1, 0);
-    glMultiTexCoord2fARB(GL_TEXTURE0_ARB, far, far);
+    unitZeroCoordinate(far, far);
     glVertex2i(1, 1);
-    glMultiTexCoord2fARB(GL_TEXTURE0_ARB, inset, far);
+    unitZeroCoordinate(inset, far);
     glVertex2i(0, 1);
     glEnd();
     glEnable(GL_DEPTH_TEST);

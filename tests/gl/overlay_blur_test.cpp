@@ -1,9 +1,11 @@
 // The blur quads: the zoom blur's texture-rectangle inset, the opacities, and the state they leave.
 #include <gtest/gtest.h>
 
+#include "app/quit_request.h"
 #include "effects/overlays.h"
 #include "image/gl_entry_points.h"
 #include "support/gl_test_context.h"
+#include "support/message_recorder.h"
 
 namespace {
 constexpr int side = 256;
@@ -105,5 +107,24 @@ TEST(BlurQuads, AddOntoTheFrameAndLeaveUnitZeroTextured) {
     drawZoomBlur(10.0f);
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2], 128);
+    glDisable(GL_TEXTURE_2D);
+}
+
+TEST(BlurQuads, DrawWithoutTheMultitextureEntryPointsInsteadOfCallingNull) {
+    ASSERT_TRUE(makeGlTestContext(side, side));
+    recordMessageBoxes();
+    clearQuitRequest();
+    hideGlExtensionForTest("GL_ARB_multitexture");
+    EXPECT_FALSE(resolveMultitextureEntryPoints());
+    ASSERT_EQ(glMultiTexCoord2fARB, nullptr);
+    glActiveTexture(GL_TEXTURE0);   // the 1.3 function the library exports, for the test only
+    makeColumnTexture();
+    auto zoomed = drawnOverBlack([] { drawZoomBlur(20.0f); });
+    EXPECT_NEAR(red(zoomed, 0, 128), 0.99 * (0.04 * side), 2);
+    EXPECT_NEAR(red(zoomed, side - 1, 128), 0.99 * (0.96 * side), 2);
+    hideGlExtensionForTest(nullptr);
+    clearQuitRequest();
+    restoreMessageBoxes();
+    EXPECT_TRUE(resolveMultitextureEntryPoints());
     glDisable(GL_TEXTURE_2D);
 }
