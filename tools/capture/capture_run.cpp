@@ -154,6 +154,7 @@ private:
 };
 
 struct CaptureState {
+    explicit CaptureState(const CaptureOptions& runOptions) : options(runOptions) {}
     const CaptureOptions& options;
     CaptureOutputs outputs;
     std::set<long> atFrames;
@@ -240,7 +241,7 @@ void finishOutputs(CaptureState& state) {
 }  // namespace
 
 int runCapture(const CaptureOptions& options) {
-    CaptureState state{options};
+    CaptureState state(options);
     if (!enterDataRoot(options, state.outputs)) return 1;
     applySettings(options);
     installVirtualCounter(static_cast<int64_t>(options.fps) * countsPerFrameStep);
