@@ -39,7 +39,7 @@ class FlightDistance {
 public:
     FlightDistance() {
         std::vector<V3> samples;
-        for (int i = 0; i <= 700; ++i) samples.push_back(catmullRomPoint(flightPath, 7.0f * i / 700 - 0.0001f * (i == 700)));
+        for (int i = 0; i <= 700; ++i) samples.push_back(catmullRomPoint(flightPath, 7.0f * i / 700));   // t = 7 ends segment 6
         for (int j = 0; j <= cells; ++j)
             for (int i = 0; i <= cells; ++i) {
                 const float x = lowX + span * i / cells, z = lowZ + span * j / cells;
