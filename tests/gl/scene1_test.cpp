@@ -41,11 +41,7 @@ int countCalls(const std::string& prefix) {
                                           [&](const std::string& line) { return line.rfind(prefix, 0) == 0; }));
 }
 
-class SceneOne : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(prepareDemo(side, side)); }
-    void TearDown() override { soundEnabled = false; }
-};
+class SceneOne : public SceneTest {};
 }  // namespace
 
 TEST_F(SceneOne, TitleCaptionsAreBrightAndCentredOnTheirLines) {

@@ -2,6 +2,8 @@
 // feedback capture, and the fades.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "app/settings.h"
@@ -13,9 +15,10 @@
 #include "sound/sound.h"
 
 namespace {
-class SceneTwo : public ::testing::Test {
+// Each test prepares the demo itself (two of them in a process of their own).
+class SceneTwo : public SceneTest {
 protected:
-    void TearDown() override { soundEnabled = false; }
+    void SetUp() override {}
 };
 }  // namespace
 
@@ -58,36 +61,43 @@ TEST_F(SceneTwo, AnglesAdvanceInWholeDegreesFromAZeroFirstFrame) {
     EXPECT_EQ(moduleSpinAngle, 12);
 }
 
-TEST_F(SceneTwo, TheFeedbackCornerIsCapturedIntoA512Texture) {
-    ASSERT_TRUE(prepareDemo(512, 512));
+// The capture with a window of at least 512 pixels both ways, in a process of its own like the small
+// window below: the shared offscreen window does not come back reliably from a resize.
+static void checkFullCorner() {
+    if (!prepareDemo(512, 512)) std::exit(100);
     for (int i = 0; i < 4; ++i) drawSceneFrame(drawScene2, 5000.0 + 20.0 * i);
+    const double visible = readFrame().meanBrightness(0, 0, 512, 512);
     glBindTexture(GL_TEXTURE_2D, blurTexture);
     GLint width = 0, height = 0, minFilter = 0, magFilter = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magFilter);
-    EXPECT_EQ(width, 512);
-    EXPECT_EQ(height, 512);
-    EXPECT_EQ(minFilter, GL_NEAREST);
-    EXPECT_EQ(magFilter, GL_NEAREST);
     std::vector<unsigned char> texels(512 * 512 * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
     int lit = 0;
     for (unsigned char c : texels) lit += c > 30;
-    EXPECT_GT(lit, 1000);   // the module, the spiral and their trails
-    // The visible frame holds the blurred image under the sharp module.
-    EXPECT_GT(readFrame().meanBrightness(0, 0, 512, 512), 3.0);
+    std::fprintf(stderr, "%d x %d, filters %x %x, lit %d, visible mean %.1f\n", width, height, minFilter, magFilter,
+                 lit, visible);
+    // The module, the spiral and their trails in the texture; the blurred image under the sharp module.
+    const bool ok = width == 512 && height == 512 && minFilter == GL_NEAREST && magFilter == GL_NEAREST &&
+                    lit > 1000 && visible > 3.0;
+    std::exit(ok ? 0 : 1);
 }
 
-TEST_F(SceneTwo, ASmallWindowLeavesTheMissingPartOfTheCornerBlack) {
-    ASSERT_TRUE(prepareDemo(256, 200));
+TEST_F(SceneTwo, TheFeedbackCornerIsCapturedIntoA512Texture) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(checkFullCorner(), ::testing::ExitedWithCode(0), "");
+}
+
+// In a process of its own: the offscreen window cannot be shrunk back for the tests that follow.
+static void checkSmallWindowCorner() {
+    if (!prepareDemo(256, 200)) std::exit(100);
     for (int i = 0; i < 3; ++i) drawSceneFrame(drawScene2, 5000.0 + 20.0 * i);
     glBindTexture(GL_TEXTURE_2D, blurTexture);
     GLint width = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    EXPECT_EQ(width, 512);
     std::vector<unsigned char> texels(512 * 512 * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
@@ -100,8 +110,13 @@ TEST_F(SceneTwo, ASmallWindowLeavesTheMissingPartOfTheCornerBlack) {
             else
                 insideLit += lit;
         }
-    EXPECT_EQ(outsideLit, 0);
-    EXPECT_GT(insideLit, 100);
+    std::fprintf(stderr, "width %d, lit texels outside the window %d, inside %d\n", width, outsideLit, insideLit);
+    std::exit(width == 512 && outsideLit == 0 && insideLit > 100 ? 0 : 1);
+}
+
+TEST_F(SceneTwo, ASmallWindowLeavesTheMissingPartOfTheCornerBlack) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(checkSmallWindowCorner(), ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(SceneTwo, FadesInAndEndsInOpaqueBlack) {

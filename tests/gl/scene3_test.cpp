@@ -10,10 +10,7 @@
 namespace {
 constexpr int side = 256;
 
-class SceneThree : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(prepareDemo(side, side)); }
-};
+class SceneThree : public SceneTest {};
 
 int brightestInBand(const Frame& frame, double y0, double y1) {
     int best = 0;

@@ -11,10 +11,11 @@
 namespace {
 constexpr int side = 256;
 
-class SceneFour : public ::testing::Test {
+class SceneFour : public SceneTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(prepareDemo(side, side));
+        SceneTest::SetUp();
+        if (HasFatalFailure()) return;
         drawSceneFrame(drawScene3, 38990.0);   // the timeline's last frame before: grey, fog, its units
         resetSceneState();
     }

@@ -4,6 +4,7 @@
 
 #include "demo/billboard.h"
 #include "image/gl_api.h"
+#include "scene_support.h"
 #include "support/gl_test_context.h"
 
 namespace {
@@ -88,6 +89,7 @@ TEST(SceneBillboard, FacesTheCameraAtItsScaledSizeWithTheTextureUpright) {
         EXPECT_EQ(rgb[0] + rgb[1] + rgb[2], 0) << "y " << outside;
     }
     glDeleteTextures(1, &texture);
+    restorePlainGlState();
 }
 
 TEST(SceneBillboard, ExplicitAxesOverrideTheCurrentRotation) {
@@ -107,4 +109,5 @@ TEST(SceneBillboard, ExplicitAxesOverrideTheCurrentRotation) {
     EXPECT_GT(rgb[0], 200);
     readRgb(side / 2 + 60, side / 2 + 60, rgb);   // an upright square's corner region stays empty
     EXPECT_EQ(rgb[0], 0);
+    restorePlainGlState();
 }

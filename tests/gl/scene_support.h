@@ -1,5 +1,7 @@
 // The demo loaded on the offscreen context for scene tests: loading, state reset and pixel read-back.
 #pragma once
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -43,3 +45,16 @@ void clearSoundCalls();
 
 // The number of particles in particleSystem's list.
 int particleCount();
+
+// Puts the GL state back near OpenGL's defaults (no fog, lighting, blending or texturing, unit 0
+// active), so GL tests of other subsystems that run later in the same process start clean.
+void restorePlainGlState();
+
+// Base of the scene tests: the demo prepared at size x size before each test; afterwards sound off
+// and plain GL state again.
+class SceneTest : public ::testing::Test {
+protected:
+    static constexpr int size = 256;
+    void SetUp() override { ASSERT_TRUE(prepareDemo(size, size)); }
+    void TearDown() override;
+};

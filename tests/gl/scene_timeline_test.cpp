@@ -9,8 +9,9 @@
 #include "scene_support.h"
 #include "sound/sound.h"
 
-TEST(SceneTimeline, RenderFrameHandsEachSpanOfDemoTimeToItsScene) {
-    ASSERT_TRUE(prepareDemo(256, 256));
+class SceneTimeline : public SceneTest {};
+
+TEST_F(SceneTimeline, RenderFrameHandsEachSpanOfDemoTimeToItsScene) {
     advanceMs(2000.0);
     renderFrame();
     EXPECT_NEAR(demoTime, 2000.0, 1e-6);
