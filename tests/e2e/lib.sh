@@ -10,7 +10,9 @@ program_pid=""
 
 cleanup() {
     [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    # Wait for the server to be gone: a dying Xvfb removes its socket last, and the next test's server
+    # may already have taken the same display number, so an early return leaves that one unreachable.
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT

@@ -46,7 +46,7 @@ printf 'RandomPlacement\nUsePPosition "on"\n' >"$work/twmrc"
 for f in TitleFont ResizeFont MenuFont IconFont IconManagerFont; do echo "$f \"fixed\"" >>"$work/twmrc"; done
 LC_ALL=C twm -f "$work/twmrc" >"$work/twm.log" 2>&1 &
 wm_pid=$!
-trap 'kill $wm_pid 2>/dev/null; cleanup' EXIT
+trap 'kill $wm_pid 2>/dev/null && wait $wm_pid; cleanup' EXIT
 sleep 2
 wm_state() { xprop -id "$window" WM_STATE 2>/dev/null | awk '/window state:/ {print $3}'; }
 mean_brightness() { import -window "$window" -colorspace gray -format '%[fx:int(mean*1000)]' info: 2>/dev/null; }
