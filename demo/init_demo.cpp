@@ -3,6 +3,7 @@
 #include "demo/init_demo.h"
 
 #include "app/frame_clock.h"
+#include "app/load_phases.h"
 #include "app/settings.h"
 #include "demo/demo_images.h"
 #include "effects/font.h"
@@ -112,17 +113,24 @@ void setupTextureUnits() {
 }
 
 void loadDemo() {
+    markLoadPhase("render state");
     beginSoundLoading();   // the music decodes in the background while the rest loads (sound on only)
     setFixedRenderState();
     setMaterialAndLights();
+    markLoadPhase("images");
     loadImageTables();
+    markLoadPhase("models");
     loadModels();
+    markLoadPhase("particles");
     loadParticleSystem();
     // Without the multitexture pair the program is already on its way out: nothing that would call the
     // pair is built and the music is not started for a demo that will never show a frame.
+    markLoadPhase("display lists");
     const bool multitexture = resolveEntryPoints();
     if (multitexture) buildDisplayLists();
+    markLoadPhase("sound");
     if (multitexture && soundEnabled) initSound();
+    markLoadPhase("clock");
     startDemoClock();
     if (multitexture) setupTextureUnits();
 }

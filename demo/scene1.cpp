@@ -70,11 +70,13 @@ void drawShip(double a) {
     }
     if (a > shipPathStartMs) {
         // Computed after the translation and the camera were set: they show from the next frame on.
-        const double v = (a - shipPathStartMs) * 0.00005;
-        if (v < 1.0) {
-            shipPosition = splinePoint(shipPath, 4, static_cast<float>(v));
-            cameraEye = splinePoint(cameraPath2, 4, static_cast<float>(v));
-            cameraTarget = splinePoint(targetPath, 4, static_cast<float>(v));
+        // Tested after the rounding to float: a v just under 1 would round to 1 and put the eye and
+        // the target both at the origin, which leaves no view at all.
+        const float v = static_cast<float>((a - shipPathStartMs) * 0.00005);
+        if (v < 1.0f) {
+            shipPosition = splinePoint(shipPath, 4, v);
+            cameraEye = splinePoint(cameraPath2, 4, v);
+            cameraTarget = splinePoint(targetPath, 4, v);
         }
         if (a > turnStartMs && a < moduleStartMs) {
             shipTurnAngle = static_cast<float>((a - turnStartMs) * 0.018);
@@ -92,10 +94,10 @@ void drawShip(double a) {
 void drawModule(double a) {
     cameraTarget = Vector3{380.0f, 28.0f, 0.0f};
     shipPosition = Vector3{380.0f, 150.0f, 0.0f};
-    const double w = (a - moduleStartMs) * 0.00004;
-    if (w < 1.0) {
-        cameraEye = splinePoint(cameraPath3, 4, static_cast<float>(w));
-        modulePosition = splinePoint(modulePath, 4, static_cast<float>(w));
+    const float w = static_cast<float>((a - moduleStartMs) * 0.00004);
+    if (w < 1.0f) {
+        cameraEye = splinePoint(cameraPath3, 4, w);
+        modulePosition = splinePoint(modulePath, 4, w);
     }
     glPushMatrix();
     glTranslatef(modulePosition.x, modulePosition.y, modulePosition.z);
@@ -134,7 +136,7 @@ void drawParticles(double a) {
 void drawSpaceScene(double a) {
     setPerspectiveView(0);
     const double u = (a - titleEndMs) * 0.00005;
-    if (u < 3.0) cameraEye = splinePoint(cameraPath1, 6, static_cast<float>(u));
+    if (static_cast<float>(u) < 3.0f) cameraEye = splinePoint(cameraPath1, 6, static_cast<float>(u));
     lookFromCamera();
 
     glPushMatrix();

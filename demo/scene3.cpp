@@ -59,8 +59,9 @@ int drawScene3(double a) {
 
     const float u = static_cast<float>(a * segmentsPerMs);
     if (u < terrainPathSegments) cameraEye = splinePoint(terrainPath, 10, u);
-    if (u + targetLead < terrainPathSegments)
-        cameraTarget = splinePoint(terrainPath, 10, static_cast<float>(u + targetLead));
+    // Tested as the float the path receives: rounding up to the end would give the origin.
+    const float ahead = static_cast<float>(u + targetLead);
+    if (ahead < terrainPathSegments) cameraTarget = splinePoint(terrainPath, 10, ahead);
     gluLookAt(cameraEye.x, cameraEye.y, cameraEye.z, cameraTarget.x, cameraTarget.y, cameraTarget.z, 0.0, 1.0, 0.0);
 
     glPushMatrix();

@@ -64,7 +64,9 @@ void setFogAndLights() {
 // The approach, then endless laps. The frame in which a lap ends only counts it: the eye stays put.
 void moveCamera(double a) {
     if (a < approachEndMs) {
-        cameraEye = splinePoint(approachPath, 4, static_cast<float>(a * segmentsPerMs));
+        // Just before the end the parameter can round up to 1, where the path gives the origin.
+        const float t = static_cast<float>(a * segmentsPerMs);
+        if (t < 1.0f) cameraEye = splinePoint(approachPath, 4, t);
         return;
     }
     const float v = static_cast<float>((a - approachEndMs) * segmentsPerMs - segmentsPerLap * orbitLap);

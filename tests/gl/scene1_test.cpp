@@ -128,6 +128,24 @@ TEST_F(SceneOne, TheCameraFollowsItsPathsAndHolds) {
     EXPECT_GT(modulePosition.y, 28.0f);
 }
 
+// Frames that land a hair before a path's end: the parameter rounds to 1 as a float, where the path
+// would give the origin. The view must keep its last eye and target, and the frame must show the sky.
+TEST_F(SceneOne, FramesJustBeforeAPathEndKeepTheView) {
+    drawSceneFrame(drawScene1, 94999.0);
+    const Vector3 eye = cameraEye, target = cameraTarget;
+    drawSceneFrame(drawScene1, 94999.99999);   // v = 0.9999999995, 1.0f once rounded
+    EXPECT_EQ(cameraEye.x, eye.x);
+    EXPECT_EQ(cameraTarget.x, target.x);
+    EXPECT_NE(cameraEye.x, cameraTarget.x);
+    drawSceneFrame(drawScene1, 100000.0);
+    EXPECT_GT(readFrame().meanBrightness(0, 0, size, size), 3.0);   // the sky, not a black frame
+    drawSceneFrame(drawScene1, 63499.99999);   // u just under 3 on the first flight
+    EXPECT_NE(cameraEye.x, 0.0f);
+    drawSceneFrame(drawScene1, 129999.99999);  // w just under 1 on the module path
+    EXPECT_NE(modulePosition.x, 0.0f);
+    EXPECT_NE(cameraEye.x, 0.0f);
+}
+
 TEST_F(SceneOne, TheLogoGrowsOncePerFrameFrom22Seconds) {
     drawSceneFrame(drawScene1, 21000.0);
     EXPECT_FLOAT_EQ(logoZoom, 1.0f);

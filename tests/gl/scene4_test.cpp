@@ -36,6 +36,10 @@ TEST_F(SceneFour, TheCameraApproachesThenCountsLapsWithoutMovingOnTheBoundary) {
     drawSceneFrame(drawScene4, 0.0);
     EXPECT_FLOAT_EQ(cameraEye.x, -6000.0f);
     EXPECT_FLOAT_EQ(cameraEye.y, 400.0f);
+    drawSceneFrame(drawScene4, 4999.0);
+    const Vector3 nearEnd = cameraEye;
+    drawSceneFrame(drawScene4, 4999.9999999);   // the parameter rounds to 1: the eye keeps its place
+    EXPECT_EQ(cameraEye.x, nearEnd.x);
     drawSceneFrame(drawScene4, 5000.0);   // the lap starts where the approach ended
     EXPECT_NEAR(cameraEye.x, -500.0f, 0.01f);
     EXPECT_EQ(orbitLap, 0);

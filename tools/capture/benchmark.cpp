@@ -9,16 +9,12 @@
 
 #include "app/frame_clock.h"
 #include "app/load_phases.h"
-#include "app/message_box.h"
 #include "app/quit_request.h"
-#include "app/settings.h"
 #include "app/window.h"
 #include "capture_run.h"
 #include "demo/init_demo.h"
 #include "demo/shutdown.h"
 #include "image/gl_api.h"
-
-#include <unistd.h>
 
 namespace {
 using Clock = std::chrono::steady_clock;
@@ -63,14 +59,8 @@ void printStartUp(Clock::time_point start, Clock::time_point loaded, Clock::time
 
 int runBenchmark(const CaptureOptions& options) {
     const Clock::time_point start = Clock::now();
-    screenWidth = options.width;
-    screenHeight = options.height;
-    fullscreen = false;
-    soundEnabled = options.sound;
-    requestedColorBits = options.bits;
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    setMessageBoxSink(printMessageBoxToStderr);
-    if (!options.dataRoot.empty() && chdir(options.dataRoot.c_str()) != 0) return 1;
+    if (!enterDataRoot(options)) return 1;
+    applyCaptureSettings(options);
     std::srand(options.seed);
     if (!startVideo()) return 1;
 

@@ -50,10 +50,9 @@ std::string executableFolder() {
     return error ? std::string(".") : exe.parent_path().string();
 }
 
-// Paths the user gave are taken from where the tool was started; then the demo runs from the data root.
-bool enterDataRoot(const CaptureOptions& options, CaptureOutputs& outputs) {
-    outputs = {absolutePath(options.outDir), absolutePath(options.sheetPath), absolutePath(options.audioPath),
-               absolutePath(options.videoPath)};
+}  // namespace
+
+bool enterDataRoot(const CaptureOptions& options) {
     const std::string root = options.dataRoot.empty() ? executableFolder() : options.dataRoot;
     if (chdir(root.c_str()) != 0) {
         std::fprintf(stderr, "halvex-capture: cannot enter the data root %s\n", root.c_str());
@@ -65,7 +64,7 @@ bool enterDataRoot(const CaptureOptions& options, CaptureOutputs& outputs) {
     return true;
 }
 
-void applySettings(const CaptureOptions& options) {
+void applyCaptureSettings(const CaptureOptions& options) {
     screenWidth = options.width;
     screenHeight = options.height;
     fullscreen = false;
@@ -73,6 +72,13 @@ void applySettings(const CaptureOptions& options) {
     requestedColorBits = options.bits;
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setMessageBoxSink(printMessageBoxToStderr);
+}
+
+namespace {
+// Paths the user gave are taken from where the tool was started, before the demo moves to its data.
+CaptureOutputs absoluteOutputs(const CaptureOptions& options) {
+    return {absolutePath(options.outDir), absolutePath(options.sheetPath), absolutePath(options.audioPath),
+            absolutePath(options.videoPath)};
 }
 
 bool startDemo(const CaptureOptions& options) {
@@ -242,8 +248,9 @@ void finishOutputs(CaptureState& state) {
 
 int runCapture(const CaptureOptions& options) {
     CaptureState state(options);
-    if (!enterDataRoot(options, state.outputs)) return 1;
-    applySettings(options);
+    state.outputs = absoluteOutputs(options);
+    if (!enterDataRoot(options)) return 1;
+    applyCaptureSettings(options);
     installVirtualCounter(static_cast<int64_t>(options.fps) * countsPerFrameStep);
     emitterSpawnTimer = Timer();
     if (options.sound && !openLoopbackSound(captureSampleRate))

@@ -3,6 +3,12 @@
 #pragma once
 #include "capture_options.h"
 
+// The settings the dialog would have made, taken from the options, with message boxes on standard error.
+void applyCaptureSettings(const CaptureOptions& options);
+
+// Moves to the folder that holds data/ (--data-root, or this program's folder); false when it cannot.
+bool enterDataRoot(const CaptureOptions& options);
+
 // Returns the process exit code: 0 when everything asked for was written, 1 otherwise.
 int runCapture(const CaptureOptions& options);
 
