@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Without any display the program cannot show its dialog: it says so on standard error and exits 1.
+source "$(dirname "$0")/lib.sh"
+for program in halvex32 halvex16; do
+    (cd "$build" && env -u DISPLAY -u WAYLAND_DISPLAY "./$program" >"$work/out.txt" 2>"$work/err.txt")
+    code=$?
+    [ "$code" -eq 1 ] || fail "$program without a display: exit $code, expected 1"
+    grep -q "cannot open a display" "$work/err.txt" || fail "$program without a display said: $(cat "$work/err.txt")"
+done
+echo "no_display: 2 passed, 0 failed"
