@@ -5,6 +5,7 @@ FUZZ_SECONDS ?= 60
 CMAKE_FLAGS ?=
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+FUZZ_TARGETS = $(notdir $(basename $(wildcard tests/fuzz/*_fuzz.cpp)))
 # ASan and UBSan stop at the first report; leaks are valgrind's job (make valgrind), where the driver's
 # and the libraries' own allocations can be told apart by suppressions.
 SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=0:abort_on_error=0:strict_string_checks=1 \
@@ -41,7 +42,7 @@ test-asan: deps
 # build folder (see scripts/run-fuzz).
 fuzz: deps
 	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DHALVEX_FUZZ=ON -DHALVEX_TESTS=OFF >/dev/null
-	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZ_TARGETS)
 	bash scripts/run-fuzz $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 # A short capture run under valgrind's memcheck: no invalid access, no definitely lost block of ours.
