@@ -8,6 +8,13 @@ bool startGtk() {
     if (state == 0) {
         gtk_disable_setlocale();   // a Czech locale would make every later atof and printf use commas
         state = gtk_init_check(nullptr, nullptr) ? 1 : -1;
+        // A display that is named but refuses the first connection (a server still starting, a busy
+        // machine) gets a few more tries before the program gives up.
+        const bool displayNamed = g_getenv("DISPLAY") || g_getenv("WAYLAND_DISPLAY");
+        for (int attempt = 0; state < 0 && displayNamed && attempt < 4; ++attempt) {
+            g_usleep(500000);
+            state = gtk_init_check(nullptr, nullptr) ? 1 : -1;
+        }
     }
     return state == 1;
 }

@@ -83,3 +83,7 @@ struct TextureList {
 
 // Maximum anisotropy the driver offers (1 when it has no anisotropic filtering).
 float maxTextureAnisotropy();
+
+// The anisotropy the texture creators set: the driver's maximum, or 1 on a software rasteriser.
+float textureAnisotropy();
+bool softwareRasterizer(const char* renderer);   // GL_RENDERER names llvmpipe, softpipe or swrast

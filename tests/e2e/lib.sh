@@ -20,6 +20,7 @@ trap cleanup EXIT
 fail() {
     echo "FAIL: $*" >&2
     [ -f "$work/program.log" ] && sed 's/^/  program: /' "$work/program.log" >&2
+    [ -s "$work/xvfb.log" ] && sed 's/^/  xvfb on '"${DISPLAY:-none}"': /' "$work/xvfb.log" | tail -n 5 >&2
     exit 1
 }
 
@@ -34,6 +35,12 @@ start_xvfb() {
     done
     [ -s "$work/display" ] || fail "Xvfb did not start"
     export DISPLAY=":$(head -n1 "$work/display")"
+    # The number is written before every client is sure to get through: wait until one does.
+    for _ in $(seq 100); do
+        xdpyinfo >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    fail "Xvfb on $DISPLAY does not answer"
 }
 
 # start_program NAME: runs a program of the build folder from it (it holds data/).
