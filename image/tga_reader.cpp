@@ -6,7 +6,7 @@
 #include "image/image.h"
 
 namespace {
-// No identification field, no colour map, type 2, zero colour-map specification and origin.
+// No identification field, no colour map, type 2, zero colour-map fields and origin.
 constexpr uint8_t referenceHeader[12] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 }
 
