@@ -2,6 +2,8 @@
 // but one and the texture units last. No step tests a loader's result: loaders report their own faults.
 #include "demo/init_demo.h"
 
+#include "demo/render_state.h"
+
 #include "app/frame_clock.h"
 #include "app/load_phases.h"
 #include "app/settings.h"
@@ -35,27 +37,11 @@ void setMaterialAndLights() {
     const float light0Position[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     // 299, not 300: the light sits just off the ship path's end point.
     const float light1Position[4] = {1300.0f, -1000.0f, 299.0f, 1.0f};
-    const float spotDirection[3] = {0.0f, 0.0f, 0.0f};
 
-    glMaterialfv(GL_FRONT, GL_AMBIENT, white);
-    glMaterialfv(GL_FRONT, GL_DIFFUSE, black);
-    glMaterialf(GL_FRONT, GL_SHININESS, 10.0f);
-    glEnable(GL_COLOR_MATERIAL);   // default tracking: the current colour drives ambient and diffuse
-    glEnable(GL_LIGHTING);
-
+    setFrontMaterial(white);
     // The modelview is still the identity, so both positions are in eye space.
-    glLightfv(GL_LIGHT0, GL_AMBIENT, black);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, dim);
-    glLightfv(GL_LIGHT0, GL_SPECULAR, white);
-    glLightfv(GL_LIGHT0, GL_POSITION, light0Position);
-    glLightfv(GL_LIGHT0, GL_SPOT_DIRECTION, spotDirection);
-    glEnable(GL_LIGHT0);
-    glLightfv(GL_LIGHT1, GL_AMBIENT, black);
-    glLightfv(GL_LIGHT1, GL_DIFFUSE, dim);
-    glLightfv(GL_LIGHT1, GL_SPECULAR, blue);
-    glLightfv(GL_LIGHT1, GL_POSITION, light1Position);
-    glLightfv(GL_LIGHT1, GL_SPOT_DIRECTION, spotDirection);
-    glEnable(GL_LIGHT1);
+    setLight(GL_LIGHT0, black, dim, white, light0Position);
+    setLight(GL_LIGHT1, black, dim, blue, light1Position);
 }
 
 void loadImageTables() {

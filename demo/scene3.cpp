@@ -1,5 +1,6 @@
 // Scene 3, 150 s to 189 s: the flight over the detail-textured terrain through grey exponential fog,
 // with its opening and closing captions. Its fog, clear colour and light stay in force for scene 4.
+#include "demo/render_state.h"
 #include "demo/scene_state.h"
 #include "demo/scenes.h"
 #include "effects/font.h"
@@ -18,36 +19,18 @@ constexpr double segmentsPerMs = 0.00017857142857142857;   // one segment per 56
 constexpr double targetLead = 0.1;                     // segments the target runs ahead of the eye
 
 void setFogAndLight() {
-    const float grey[4] = {0.7f, 0.7f, 0.7f, 1.0f};
     const float cyan[4] = {0.0f, 1.0f, 1.0f, 1.0f};
-    const float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     const float lightAmbient[4] = {0.5f, 0.5f, 0.5f, 1.0f};
     const float lightDiffuse[4] = {0.3f, 0.3f, 0.3f, 1.0f};
     const float lightSpecular[4] = {0.0f, 0.0f, 1.0f, 1.0f};
     const float lightPosition[4] = {1000.0f, 1000.0f, 1000.0f, 1.0f};
-    const float spotDirection[3] = {0.0f, 0.0f, 0.0f};
 
     // Takes effect at the next frame's clear: the scene's first frame is still cleared black.
     glClearColor(0.7f, 0.7f, 0.7f, 1.0f);
-    glFogi(GL_FOG_MODE, GL_EXP);
-    glFogfv(GL_FOG_COLOR, grey);
-    glFogf(GL_FOG_DENSITY, 0.001f);
-    glHint(GL_FOG_HINT, GL_NICEST);
-    glFogf(GL_FOG_START, 6000.0f);
-    glFogf(GL_FOG_END, 6000.0f);
-    glEnable(GL_FOG);
-    glMaterialfv(GL_FRONT, GL_AMBIENT, cyan);
-    glMaterialfv(GL_FRONT, GL_DIFFUSE, black);
-    glMaterialf(GL_FRONT, GL_SHININESS, 10.0f);
-    glEnable(GL_COLOR_MATERIAL);
-    glEnable(GL_LIGHTING);
+    setGreyFog(0.001f);
+    setFrontMaterial(cyan);
     // The modelview is the identity here, so the light sits in eye space and moves with the camera.
-    glLightfv(GL_LIGHT1, GL_AMBIENT, lightAmbient);
-    glLightfv(GL_LIGHT1, GL_DIFFUSE, lightDiffuse);
-    glLightfv(GL_LIGHT1, GL_SPECULAR, lightSpecular);
-    glLightfv(GL_LIGHT1, GL_POSITION, lightPosition);
-    glLightfv(GL_LIGHT1, GL_SPOT_DIRECTION, spotDirection);
-    glEnable(GL_LIGHT1);
+    setLight(GL_LIGHT1, lightAmbient, lightDiffuse, lightSpecular, lightPosition);
 }
 
 void printCaption(float y, const char* text) { printText(0, 0.5f, y, 0.02f, 0.03f, "%s", text); }

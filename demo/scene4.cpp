@@ -1,6 +1,7 @@
 // Scene 4, from 189 s for as long as the program runs: the camera comes out of the grey fog to the 3D
 // logo and circles it in endless laps; the flat second logo shows for 20 s; then the credits scroll.
 #include "demo/credits.h"
+#include "demo/render_state.h"
 #include "demo/scene_state.h"
 #include "demo/scene_textures.h"
 #include "demo/scenes.h"
@@ -22,7 +23,6 @@ constexpr double creditsStartMs = 20000.0;
 constexpr double secondLogoEndMs = 25000.0;
 
 void setFogAndLights() {
-    const float grey[4] = {0.7f, 0.7f, 0.7f, 1.0f};
     const float cyan[4] = {0.0f, 1.0f, 1.0f, 1.0f};
     const float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     const float dim[4] = {0.3f, 0.3f, 0.3f, 1.0f};
@@ -31,34 +31,13 @@ void setFogAndLights() {
     const float halfGrey[4] = {0.5f, 0.5f, 0.5f, 1.0f};
     const float light0Position[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     const float light1Position[4] = {1000.0f, 1000.0f, 1000.0f, 1.0f};
-    const float spotDirection[3] = {0.0f, 0.0f, 0.0f};
 
     // The clear colour is left alone: it stays the grey that scene 3 set.
-    glFogi(GL_FOG_MODE, GL_EXP);
-    glFogfv(GL_FOG_COLOR, grey);
-    glFogf(GL_FOG_DENSITY, 0.0002f);
-    glHint(GL_FOG_HINT, GL_NICEST);
-    glFogf(GL_FOG_START, 6000.0f);
-    glFogf(GL_FOG_END, 6000.0f);
-    glEnable(GL_FOG);
-    glMaterialfv(GL_FRONT, GL_AMBIENT, cyan);
-    glMaterialfv(GL_FRONT, GL_DIFFUSE, black);
-    glMaterialf(GL_FRONT, GL_SHININESS, 10.0f);
-    glEnable(GL_COLOR_MATERIAL);
-    glEnable(GL_LIGHTING);
+    setGreyFog(0.0002f);
+    setFrontMaterial(cyan);
     // Both positions are given under the identity modelview, in eye space.
-    glLightfv(GL_LIGHT0, GL_AMBIENT, black);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, dim);
-    glLightfv(GL_LIGHT0, GL_SPECULAR, white);
-    glLightfv(GL_LIGHT0, GL_POSITION, light0Position);
-    glLightfv(GL_LIGHT0, GL_SPOT_DIRECTION, spotDirection);
-    glLightfv(GL_LIGHT1, GL_AMBIENT, halfGrey);
-    glLightfv(GL_LIGHT1, GL_DIFFUSE, dim);
-    glLightfv(GL_LIGHT1, GL_SPECULAR, blue);
-    glLightfv(GL_LIGHT1, GL_POSITION, light1Position);
-    glLightfv(GL_LIGHT1, GL_SPOT_DIRECTION, spotDirection);
-    glEnable(GL_LIGHT0);
-    glEnable(GL_LIGHT1);
+    setLight(GL_LIGHT0, black, dim, white, light0Position);
+    setLight(GL_LIGHT1, halfGrey, dim, blue, light1Position);
 }
 
 // The approach, then endless laps. The frame in which a lap ends only counts it: the eye stays put.

@@ -1,0 +1,33 @@
+// Material, light and fog set-up shared by start-up and scenes 3 and 4.
+#include "demo/render_state.h"
+
+void setFrontMaterial(const float ambient[4]) {
+    const float black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    glMaterialfv(GL_FRONT, GL_AMBIENT, ambient);
+    glMaterialfv(GL_FRONT, GL_DIFFUSE, black);
+    glMaterialf(GL_FRONT, GL_SHININESS, 10.0f);
+    glEnable(GL_COLOR_MATERIAL);   // default tracking: the current colour drives ambient and diffuse
+    glEnable(GL_LIGHTING);
+}
+
+void setLight(GLenum light, const float ambient[4], const float diffuse[4], const float specular[4],
+              const float position[4]) {
+    const float spotDirection[3] = {0.0f, 0.0f, 0.0f};
+    glLightfv(light, GL_AMBIENT, ambient);
+    glLightfv(light, GL_DIFFUSE, diffuse);
+    glLightfv(light, GL_SPECULAR, specular);
+    glLightfv(light, GL_POSITION, position);
+    glLightfv(light, GL_SPOT_DIRECTION, spotDirection);
+    glEnable(light);
+}
+
+void setGreyFog(float density) {
+    const float grey[4] = {0.7f, 0.7f, 0.7f, 1.0f};
+    glFogi(GL_FOG_MODE, GL_EXP);
+    glFogfv(GL_FOG_COLOR, grey);
+    glFogf(GL_FOG_DENSITY, density);
+    glHint(GL_FOG_HINT, GL_NICEST);
+    glFogf(GL_FOG_START, 6000.0f);
+    glFogf(GL_FOG_END, 6000.0f);
+    glEnable(GL_FOG);
+}

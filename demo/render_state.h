@@ -1,0 +1,14 @@
+// Render-state pieces that start-up and the fogged scenes set the same way.
+#pragma once
+#include "image/gl_api.h"
+
+// The front material: the given ambient, black diffuse, shininess 10, the current colour tracking ambient
+// and diffuse, lighting on.
+void setFrontMaterial(const float ambient[4]);
+
+// One light with its colours and position (under the current modelview), no spot direction; enabled.
+void setLight(GLenum light, const float ambient[4], const float diffuse[4], const float specular[4],
+              const float position[4]);
+
+// Grey exponential fog of the given density, computed per pixel where the driver allows; enabled.
+void setGreyFog(float density);
