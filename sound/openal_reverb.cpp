@@ -44,55 +44,46 @@ bool makeEffect(OpenAlReverb& r) {
     return false;
 }
 
-void setFloat(const OpenAlReverb& r, ALenum param, float v, float lo, float hi) {
-    r.effectf(r.effect, param, clampToRange(v, lo, hi));
-}
+// The effect's float parameters, each with the field it comes from and the range the effect accepts.
+struct FloatParameter {
+    ALenum param;
+    float EaxReverbSettings::*field;
+    float lo, hi;
+};
+#define HALVEX_REVERB_FLOAT(NAME, field) \
+    { AL_EAXREVERB_##NAME, &EaxReverbSettings::field, AL_EAXREVERB_MIN_##NAME, AL_EAXREVERB_MAX_##NAME }
+const FloatParameter floatParameters[] = {
+    HALVEX_REVERB_FLOAT(DENSITY, density),
+    HALVEX_REVERB_FLOAT(DIFFUSION, diffusion),
+    HALVEX_REVERB_FLOAT(GAIN, gain),
+    HALVEX_REVERB_FLOAT(GAINHF, gainHighFrequency),
+    HALVEX_REVERB_FLOAT(GAINLF, gainLowFrequency),
+    HALVEX_REVERB_FLOAT(DECAY_TIME, decayTime),
+    HALVEX_REVERB_FLOAT(DECAY_HFRATIO, decayHighFrequencyRatio),
+    HALVEX_REVERB_FLOAT(DECAY_LFRATIO, decayLowFrequencyRatio),
+    HALVEX_REVERB_FLOAT(REFLECTIONS_GAIN, reflectionsGain),
+    HALVEX_REVERB_FLOAT(REFLECTIONS_DELAY, reflectionsDelay),
+    HALVEX_REVERB_FLOAT(LATE_REVERB_GAIN, lateReverbGain),
+    HALVEX_REVERB_FLOAT(LATE_REVERB_DELAY, lateReverbDelay),
+    HALVEX_REVERB_FLOAT(ECHO_TIME, echoTime),
+    HALVEX_REVERB_FLOAT(ECHO_DEPTH, echoDepth),
+    HALVEX_REVERB_FLOAT(MODULATION_TIME, modulationTime),
+    HALVEX_REVERB_FLOAT(MODULATION_DEPTH, modulationDepth),
+    HALVEX_REVERB_FLOAT(AIR_ABSORPTION_GAINHF, airAbsorptionGainHighFrequency),
+    HALVEX_REVERB_FLOAT(HFREFERENCE, highFrequencyReference),
+    HALVEX_REVERB_FLOAT(LFREFERENCE, lowFrequencyReference),
+    HALVEX_REVERB_FLOAT(ROOM_ROLLOFF_FACTOR, roomRolloffFactor),
+};
+#undef HALVEX_REVERB_FLOAT
 
 void loadSettings(const OpenAlReverb& r, const EaxReverbSettings& s) {
-    setFloat(r, AL_EAXREVERB_DENSITY, s.density, AL_EAXREVERB_MIN_DENSITY, AL_EAXREVERB_MAX_DENSITY);
-    setFloat(r, AL_EAXREVERB_DIFFUSION, s.diffusion, AL_EAXREVERB_MIN_DIFFUSION, AL_EAXREVERB_MAX_DIFFUSION);
-    setFloat(r, AL_EAXREVERB_GAIN, s.gain, AL_EAXREVERB_MIN_GAIN, AL_EAXREVERB_MAX_GAIN);
-    setFloat(r, AL_EAXREVERB_GAINHF, s.gainHighFrequency, AL_EAXREVERB_MIN_GAINHF, AL_EAXREVERB_MAX_GAINHF);
-    setFloat(r, AL_EAXREVERB_GAINLF, s.gainLowFrequency, AL_EAXREVERB_MIN_GAINLF, AL_EAXREVERB_MAX_GAINLF);
-    setFloat(r, AL_EAXREVERB_DECAY_TIME, s.decayTime, AL_EAXREVERB_MIN_DECAY_TIME, AL_EAXREVERB_MAX_DECAY_TIME);
-    setFloat(r, AL_EAXREVERB_DECAY_HFRATIO, s.decayHighFrequencyRatio, AL_EAXREVERB_MIN_DECAY_HFRATIO,
-             AL_EAXREVERB_MAX_DECAY_HFRATIO);
-    setFloat(r, AL_EAXREVERB_DECAY_LFRATIO, s.decayLowFrequencyRatio, AL_EAXREVERB_MIN_DECAY_LFRATIO,
-             AL_EAXREVERB_MAX_DECAY_LFRATIO);
-    setFloat(r, AL_EAXREVERB_REFLECTIONS_GAIN, s.reflectionsGain, AL_EAXREVERB_MIN_REFLECTIONS_GAIN,
-             AL_EAXREVERB_MAX_REFLECTIONS_GAIN);
-    setFloat(r, AL_EAXREVERB_REFLECTIONS_DELAY, s.reflectionsDelay, AL_EAXREVERB_MIN_REFLECTIONS_DELAY,
-             AL_EAXREVERB_MAX_REFLECTIONS_DELAY);
-    setFloat(r, AL_EAXREVERB_LATE_REVERB_GAIN, s.lateReverbGain, AL_EAXREVERB_MIN_LATE_REVERB_GAIN,
-             AL_EAXREVERB_MAX_LATE_REVERB_GAIN);
-    setFloat(r, AL_EAXREVERB_LATE_REVERB_DELAY, s.lateReverbDelay, AL_EAXREVERB_MIN_LATE_REVERB_DELAY,
-             AL_EAXREVERB_MAX_LATE_REVERB_DELAY);
+    for (const FloatParameter& p : floatParameters) r.effectf(r.effect, p.param, clampToRange(s.*p.field, p.lo, p.hi));
     float pan[3];
     clampPan(s.reflectionsPan, pan);
     r.effectfv(r.effect, AL_EAXREVERB_REFLECTIONS_PAN, pan);
     clampPan(s.lateReverbPan, pan);
     r.effectfv(r.effect, AL_EAXREVERB_LATE_REVERB_PAN, pan);
-    setFloat(r, AL_EAXREVERB_ECHO_TIME, s.echoTime, AL_EAXREVERB_MIN_ECHO_TIME, AL_EAXREVERB_MAX_ECHO_TIME);
-    setFloat(r, AL_EAXREVERB_ECHO_DEPTH, s.echoDepth, AL_EAXREVERB_MIN_ECHO_DEPTH, AL_EAXREVERB_MAX_ECHO_DEPTH);
-    setFloat(r, AL_EAXREVERB_MODULATION_TIME, s.modulationTime, AL_EAXREVERB_MIN_MODULATION_TIME,
-             AL_EAXREVERB_MAX_MODULATION_TIME);
-    setFloat(r, AL_EAXREVERB_MODULATION_DEPTH, s.modulationDepth, AL_EAXREVERB_MIN_MODULATION_DEPTH,
-             AL_EAXREVERB_MAX_MODULATION_DEPTH);
-    setFloat(r, AL_EAXREVERB_AIR_ABSORPTION_GAINHF, s.airAbsorptionGainHighFrequency,
-             AL_EAXREVERB_MIN_AIR_ABSORPTION_GAINHF, AL_EAXREVERB_MAX_AIR_ABSORPTION_GAINHF);
-    setFloat(r, AL_EAXREVERB_HFREFERENCE, s.highFrequencyReference, AL_EAXREVERB_MIN_HFREFERENCE,
-             AL_EAXREVERB_MAX_HFREFERENCE);
-    setFloat(r, AL_EAXREVERB_LFREFERENCE, s.lowFrequencyReference, AL_EAXREVERB_MIN_LFREFERENCE,
-             AL_EAXREVERB_MAX_LFREFERENCE);
-    setFloat(r, AL_EAXREVERB_ROOM_ROLLOFF_FACTOR, s.roomRolloffFactor, AL_EAXREVERB_MIN_ROOM_ROLLOFF_FACTOR,
-             AL_EAXREVERB_MAX_ROOM_ROLLOFF_FACTOR);
     r.effecti(r.effect, AL_EAXREVERB_DECAY_HFLIMIT, s.decayHighFrequencyLimit ? AL_TRUE : AL_FALSE);
-}
-
-float readFloat(const OpenAlReverb& r, ALenum param) {
-    ALfloat v = 0.0f;
-    r.getEffectf(r.effect, param, &v);
-    return v;
 }
 }  // namespace
 
@@ -126,28 +117,13 @@ ALuint applyReverb(OpenAlReverb& r, const EaxReverbSettings& settings) {
 
 bool readReverb(const OpenAlReverb& r, EaxReverbSettings& s) {
     if (!r.available || !r.effect) return false;
-    s.density = readFloat(r, AL_EAXREVERB_DENSITY);
-    s.diffusion = readFloat(r, AL_EAXREVERB_DIFFUSION);
-    s.gain = readFloat(r, AL_EAXREVERB_GAIN);
-    s.gainHighFrequency = readFloat(r, AL_EAXREVERB_GAINHF);
-    s.gainLowFrequency = readFloat(r, AL_EAXREVERB_GAINLF);
-    s.decayTime = readFloat(r, AL_EAXREVERB_DECAY_TIME);
-    s.decayHighFrequencyRatio = readFloat(r, AL_EAXREVERB_DECAY_HFRATIO);
-    s.decayLowFrequencyRatio = readFloat(r, AL_EAXREVERB_DECAY_LFRATIO);
-    s.reflectionsGain = readFloat(r, AL_EAXREVERB_REFLECTIONS_GAIN);
-    s.reflectionsDelay = readFloat(r, AL_EAXREVERB_REFLECTIONS_DELAY);
+    for (const FloatParameter& p : floatParameters) {
+        ALfloat v = 0.0f;
+        r.getEffectf(r.effect, p.param, &v);
+        s.*p.field = v;
+    }
     r.getEffectfv(r.effect, AL_EAXREVERB_REFLECTIONS_PAN, s.reflectionsPan);
-    s.lateReverbGain = readFloat(r, AL_EAXREVERB_LATE_REVERB_GAIN);
-    s.lateReverbDelay = readFloat(r, AL_EAXREVERB_LATE_REVERB_DELAY);
     r.getEffectfv(r.effect, AL_EAXREVERB_LATE_REVERB_PAN, s.lateReverbPan);
-    s.echoTime = readFloat(r, AL_EAXREVERB_ECHO_TIME);
-    s.echoDepth = readFloat(r, AL_EAXREVERB_ECHO_DEPTH);
-    s.modulationTime = readFloat(r, AL_EAXREVERB_MODULATION_TIME);
-    s.modulationDepth = readFloat(r, AL_EAXREVERB_MODULATION_DEPTH);
-    s.airAbsorptionGainHighFrequency = readFloat(r, AL_EAXREVERB_AIR_ABSORPTION_GAINHF);
-    s.highFrequencyReference = readFloat(r, AL_EAXREVERB_HFREFERENCE);
-    s.lowFrequencyReference = readFloat(r, AL_EAXREVERB_LFREFERENCE);
-    s.roomRolloffFactor = readFloat(r, AL_EAXREVERB_ROOM_ROLLOFF_FACTOR);
     ALint limit = AL_FALSE;
     r.getEffecti(r.effect, AL_EAXREVERB_DECAY_HFLIMIT, &limit);
     s.decayHighFrequencyLimit = limit != AL_FALSE;
