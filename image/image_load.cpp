@@ -32,6 +32,16 @@ void withFile(const char* path, Load load) {
     FileHandle file = openForReading(path);
     if (file) load(file.get());
 }
+
+// A BMP decoder's result and header become the image's pixels and description.
+void takeBmpPixels(Image& image, uint8_t* decoded, const BmpInfoHeader& info, int32_t decodedBytesPerPixel) {
+    image.pixels = decoded;
+    image.format = IMAGE_BMP;
+    image.width = info.width;
+    image.height = bmpRows(info);
+    image.scaledWidth = image.scaledHeight = 0;
+    image.bytesPerPixel = decoded ? decodedBytesPerPixel : 0;
+}
 }  // namespace
 
 Image::~Image() { clearPixels(); }
@@ -50,23 +60,13 @@ int32_t Image::pixelHeight() const { return format == IMAGE_PCX && pixels ? scal
 void Image::loadBmp(FILE* file) {
     clearPixels();
     BmpInfoHeader info;
-    pixels = readBmp(file, info);
-    format = IMAGE_BMP;
-    width = info.width;
-    height = bmpRows(info);
-    scaledWidth = scaledHeight = 0;
-    bytesPerPixel = pixels ? 3 : 0;
+    takeBmpPixels(*this, readBmp(file, info), info, 3);
 }
 
 void Image::loadBmpWithAlpha(FILE* file) {
     clearPixels();
     BmpInfoHeader info;
-    pixels = readBmpWithAlpha(file, info);
-    format = IMAGE_BMP;
-    width = info.width;
-    height = bmpRows(info);
-    scaledWidth = scaledHeight = 0;
-    bytesPerPixel = pixels ? 4 : 0;
+    takeBmpPixels(*this, readBmpWithAlpha(file, info), info, 4);
 }
 
 void Image::loadPcx(FILE* file) {
