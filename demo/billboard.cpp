@@ -1,6 +1,7 @@
 // Billboards take their axes from the modelview matrix as it stands, so they face the camera.
 #include "demo/billboard.h"
 
+#include "demo/scene_textures.h"
 #include "image/gl_api.h"
 
 BillboardAxes readBillboardAxes() {
@@ -27,4 +28,20 @@ void drawBillboardWithAxes(Vector3 centre, float halfSize, const BillboardAxes& 
 
 void drawBillboard(Vector3 centre, float halfSize) {
     drawBillboardWithAxes(centre, halfSize, readBillboardAxes());
+}
+
+void drawSunGlow(Vector3 centre, float halfSize, float red, float green, float blue) {
+    glPushMatrix();
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_COLOR, GL_ONE);
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    glEnable(GL_TEXTURE_2D);
+    bindSceneImage(sunSlot);
+    glColor4f(red, green, blue, 1.0f);
+    drawBillboard(centre, halfSize);
+    glDisable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+    glPopMatrix();
 }

@@ -14,3 +14,7 @@ void drawBillboardWithAxes(Vector3 centre, float halfSize, const BillboardAxes& 
 
 // The same with the axes read from the current modelview matrix; current colour and texture apply.
 void drawBillboard(Vector3 centre, float halfSize);
+
+// An additive glow of the sun texture around centre in the given colour, drawn over everything: depth
+// test and lighting off while it is drawn; depth test on again afterwards, lighting left off.
+void drawSunGlow(Vector3 centre, float halfSize, float red, float green, float blue);

@@ -42,23 +42,6 @@ void lookFromCamera() {
     gluLookAt(cameraEye.x, cameraEye.y, cameraEye.z, cameraTarget.x, cameraTarget.y, cameraTarget.z, 0.0, 1.0, 0.0);
 }
 
-// Additive glow of the sun texture around centre: depth test and lighting off while it is drawn.
-void drawGlow(Vector3 centre, float halfSize, float red, float green, float blue) {
-    glPushMatrix();
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_COLOR, GL_ONE);
-    glActiveTextureARB(GL_TEXTURE0_ARB);
-    glEnable(GL_TEXTURE_2D);
-    bindSceneImage(sunSlot);
-    glColor4f(red, green, blue, 1.0f);
-    drawBillboard(centre, halfSize);
-    glDisable(GL_BLEND);
-    glEnable(GL_DEPTH_TEST);
-    glPopMatrix();
-}
-
 void drawShip(double a) {
     glPushMatrix();
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
@@ -104,7 +87,7 @@ void drawModule(double a) {
     glScalef(0.02f, 0.02f, 0.02f);
     moduleModel.draw();
     glPopMatrix();
-    drawGlow(modulePosition, 20.0f, 0.0f, 1.0f, 1.0f);
+    drawSunGlow(modulePosition, 20.0f, 0.0f, 1.0f, 1.0f);
 }
 
 // The particles hang in a space fixed to the camera, particleEye in front of it.
@@ -150,7 +133,7 @@ void drawSpaceScene(double a) {
     spaceModel.draw();
     glPopMatrix();
 
-    drawGlow(Vector3{0.0f, 0.0f, 0.0f}, 450.0f, 1.0f, 1.0f, 0.0f);
+    drawSunGlow(Vector3{0.0f, 0.0f, 0.0f}, 450.0f, 1.0f, 1.0f, 0.0f);
     drawShip(a);
     if (a > moduleStartMs) drawModule(a);
     drawParticles(a);

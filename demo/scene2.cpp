@@ -97,20 +97,7 @@ void drawDisplayPass() {
     moduleModel.draw();
     glPopMatrix();
 
-    glPushMatrix();
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_COLOR, GL_ONE);
-    glActiveTextureARB(GL_TEXTURE0_ARB);
-    glEnable(GL_TEXTURE_2D);
-    bindSceneImage(sunSlot);
-    glColor4f(0.6f, 0.6f, 0.0f, 1.0f);
-    drawBillboard(Vector3{0.0f, 0.0f, 0.0f}, 0.5f);
-    glDisable(GL_BLEND);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
-    glPopMatrix();
+    drawSunGlow(Vector3{0.0f, 0.0f, 0.0f}, 0.5f, 0.6f, 0.6f, 0.0f);
 }
 }  // namespace
 
