@@ -177,3 +177,11 @@ void addSphere(MeshPart& part, const Frame& frame, float radius, int segments, i
     }
     addLathe(part, frame, profile, segments, uv);
 }
+
+void MeshModel::addPart(const char* name, int material, void (*build)(MeshPart&)) {
+    MeshPart p;
+    p.name = name;
+    p.material = material;
+    build(p);
+    parts.push_back(std::move(p));
+}

@@ -68,6 +68,8 @@ struct MeshModel {
     // Smallest box holding every vertex: min and max corners.
     void bounds(V3& low, V3& high) const;
     float radiusFromOrigin() const;
+    // Appends a part of the given name and material, filled by build.
+    void addPart(const char* name, int material, void (*build)(MeshPart&));
 };
 
 // A rectangle of texture space that a primitive's (0..1, 0..1) coordinates are squeezed into.

@@ -118,16 +118,9 @@ void addRadiatorAndAntenna(MeshPart& part) {
 BuiltModel buildModuleModel() {
     BuiltModel m;
     m.mesh.materials.push_back({"modul", "modul.jpg", 230, 230, 230});
-    auto part = [&](const char* name, void (*build)(MeshPart&)) {
-        MeshPart p;
-        p.name = name;
-        p.material = 0;
-        build(p);
-        m.mesh.parts.push_back(p);
-    };
-    part("jadro", addCore);
-    part("panely", addSolarWings);
-    part("antena", addRadiatorAndAntenna);
+    m.mesh.addPart("jadro", 0, addCore);
+    m.mesh.addPart("panely", 0, addSolarWings);
+    m.mesh.addPart("antena", 0, addRadiatorAndAntenna);
     m.textures.push_back({"modul.jpg", paintModuleAtlas()});
     return m;
 }

@@ -213,20 +213,13 @@ void addDetails(MeshPart& part) {
 BuiltModel buildShipModel() {
     BuiltModel m;
     m.mesh.materials.push_back({"lod", "lod.jpg", 220, 220, 230});
-    auto part = [&](const char* name, void (*build)(MeshPart&)) {
-        MeshPart p;
-        p.name = name;
-        p.material = 0;
-        build(p);
-        m.mesh.parts.push_back(p);
-    };
-    part("trup", addHull);
-    part("kabina", addCockpit);
-    part("kridla", addWings);
-    part("kyly", addFins);
-    part("motory", addEngines);
-    part("kotva", addCradle);
-    part("detaily", addDetails);
+    m.mesh.addPart("trup", 0, addHull);
+    m.mesh.addPart("kabina", 0, addCockpit);
+    m.mesh.addPart("kridla", 0, addWings);
+    m.mesh.addPart("kyly", 0, addFins);
+    m.mesh.addPart("motory", 0, addEngines);
+    m.mesh.addPart("kotva", 0, addCradle);
+    m.mesh.addPart("detaily", 0, addDetails);
     // Everything behind the docking collar is drawn 10 per cent shorter, which brings the whole ship to
     // about 160 units; the mapping is continuous, so no seams open.
     for (MeshPart& p : m.mesh.parts)
