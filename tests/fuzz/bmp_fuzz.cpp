@@ -4,22 +4,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "fuzz_checks.h"
 #include "image/image.h"
 
 namespace {
-void check(bool condition) {
-    if (!condition) std::abort();
-}
-
-// Reads every pixel byte, so AddressSanitizer sees a buffer shorter than the image claims.
-unsigned touch(const Image& image) {
-    unsigned sum = 0;
-    size_t count = static_cast<size_t>(image.width) * static_cast<size_t>(image.height) *
-                   static_cast<size_t>(image.bytesPerPixel);
-    for (size_t i = 0; i < count; ++i) sum += image.pixels[i];
-    return sum;
-}
-
 void decode(const uint8_t* data, size_t size, bool alpha) {
     FILE* file = fmemopen(const_cast<uint8_t*>(data), size, "rb");
     if (!file) return;
@@ -30,7 +18,7 @@ void decode(const uint8_t* data, size_t size, bool alpha) {
     if (!image.pixels) return;
     check(image.format == IMAGE_BMP && image.width > 0 && image.height > 0);
     check(image.bytesPerPixel == (alpha ? 4 : 3));
-    touch(image);
+    touchPixels(image.pixels, image.width, image.height, image.bytesPerPixel);
 }
 }  // namespace
 

@@ -13,6 +13,7 @@
 
 #include <sys/stat.h>
 
+#include "fuzz_checks.h"
 #include "app/message_box.h"
 #include "image/image.h"
 #include "image/texture.h"
@@ -26,11 +27,6 @@ constexpr uint64_t maxFuzzJpegPixels = 1u << 20;   // bigger frames are legal bu
 
 std::string root;   // a private folder holding data/; every path is spelled out from it
 
-void check(bool condition) {
-    if (!condition) std::abort();
-}
-
-void ignoreMessage(const char*, const char*) {}
 
 void removeRoot() {
     std::error_code error;
@@ -81,32 +77,11 @@ std::string textureFileName(const Model3ds& model) {
     return name;
 }
 
-void checkModel(const Model3ds& model) {
-    check(model.objectCount == static_cast<int>(model.objects.size()));
-    check(model.materialCount == static_cast<int>(model.materials.size()));
-    for (const Object3ds& object : model.objects) {
-        check(object.vertexCount == static_cast<int>(object.vertices.size()));
-        check(object.vertexCount == static_cast<int>(object.normals.size()));
-        check(object.faceCount == static_cast<int>(object.faces.size()));
-        check(object.texVertexCount == static_cast<int>(object.texVertices.size()));
-        check(std::memchr(object.name, 0, sizeof object.name) != nullptr);
-    }
-    for (const Material3ds& material : model.materials)
-        check(std::memchr(material.textureFile, 0, sizeof material.textureFile) != nullptr);
-}
-
-uint64_t touch(const uint8_t* pixels, size_t count) {
-    uint64_t sum = 0;
-    for (size_t i = 0; i < count; ++i) sum += pixels[i];
-    return sum;
-}
-
 void checkImage(const Image& image) {
     if (!image.pixels) return;
     check(image.bytesPerPixel == 1 || image.bytesPerPixel == 3 || image.bytesPerPixel == 4);
     check(image.pixelWidth() > 0 && image.pixelHeight() > 0);
-    touch(image.pixels, static_cast<size_t>(image.pixelWidth()) * static_cast<size_t>(image.pixelHeight()) *
-                            static_cast<size_t>(image.bytesPerPixel));
+    touchPixels(image.pixels, image.pixelWidth(), image.pixelHeight(), image.bytesPerPixel);
 }
 
 void readModels(const std::vector<std::string_view>& pieces) {
@@ -141,8 +116,7 @@ void readImages(const std::vector<std::string_view>& pieces) {
     TgaTexture sprite;
     if (sprite.readFile((root + "/data/textury/head02.tga").c_str())) {
         check(sprite.bits == 8 || sprite.bits == 24 || sprite.bits == 32);
-        touch(sprite.pixels, static_cast<size_t>(sprite.width) * static_cast<size_t>(sprite.height) *
-                                 static_cast<size_t>(sprite.bits / 8));
+        touchPixels(sprite.pixels, sprite.width, sprite.height, sprite.bits / 8);
     } else {
         check(!sprite.pixels);
     }

@@ -4,13 +4,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "fuzz_checks.h"
 #include "image/image.h"
 
 namespace {
-void check(bool condition) {
-    if (!condition) std::abort();
-}
-
 // Frames larger than this many pixels are legal but only slow the search down; they are skipped here.
 constexpr uint64_t maxFuzzPixels = 1u << 20;
 

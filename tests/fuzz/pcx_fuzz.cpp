@@ -4,13 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "fuzz_checks.h"
 #include "image/image.h"
-
-namespace {
-void check(bool condition) {
-    if (!condition) std::abort();
-}
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;

@@ -8,15 +8,13 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include "fuzz_checks.h"
 #include "sound/sound_decoder.h"
 
 namespace {
 // Small enough that a file claiming minutes of silence is refused quickly, large enough for the seeds.
 constexpr size_t fuzzMaxBytes = size_t{4} << 20;
 
-void check(bool condition) {
-    if (!condition) std::abort();
-}
 
 int memoryFile = -1;
 char memoryPath[64];

@@ -4,20 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "fuzz_checks.h"
 #include "image/image.h"
 #include "image/texture.h"
-
-namespace {
-void check(bool condition) {
-    if (!condition) std::abort();
-}
-
-unsigned touch(const uint8_t* pixels, size_t count) {
-    unsigned sum = 0;
-    for (size_t i = 0; i < count; ++i) sum += pixels[i];
-    return sum;
-}
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
@@ -27,15 +16,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     image.loadTga(file);
     if (image.pixels) {
         check(image.bytesPerPixel == 3 || image.bytesPerPixel == 4);
-        touch(image.pixels, static_cast<size_t>(image.width) * static_cast<size_t>(image.height) *
-                                static_cast<size_t>(image.bytesPerPixel));
+        touchPixels(image.pixels, image.width, image.height, image.bytesPerPixel);
     }
     std::rewind(file);
     TgaTexture sprite;
     if (sprite.readFile(file)) {
         check(sprite.bits == 8 || sprite.bits == 24 || sprite.bits == 32);
-        touch(sprite.pixels, static_cast<size_t>(sprite.width) * static_cast<size_t>(sprite.height) *
-                                 static_cast<size_t>(sprite.bits / 8));
+        touchPixels(sprite.pixels, sprite.width, sprite.height, sprite.bits / 8);
     } else {
         check(sprite.status >= TEX_ERR_OPEN && sprite.status <= TEX_ERR_READ && !sprite.pixels);
     }
