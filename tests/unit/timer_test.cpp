@@ -1,80 +1,51 @@
-// Timer under the virtual counter: counter mode, tick mode with its granularity, and the 32-bit wrap.
+// Timer under the virtual counter: counter mode to a fraction of a millisecond, tick mode in whole
+// milliseconds across the 32-bit wrap, and a mode fixed at construction; then the real counter.
 #include <gtest/gtest.h>
 
 #include "app/counter.h"
 #include "particles/timer.h"
 
-namespace {
-class VirtualCounterScope {
-public:
-    VirtualCounterScope(int64_t countsPerSecond, bool highResolution) {
-        installVirtualCounter(countsPerSecond, highResolution);
-    }
-    ~VirtualCounterScope() { removeVirtualCounter(); }
-};
-}  // namespace
-
-TEST(Timer, CounterModeMeasuresSinceConstructionAndRestart) {
-    VirtualCounterScope scope(1000000, true);
+TEST(Timer, BothModesMeasureFromConstructionOrRestart) {
+    struct Scope {
+        ~Scope() { removeVirtualCounter(); }
+    } scope;
+    installVirtualCounter(1000000, true);
     setVirtualCounter(5000000);
-    Timer timer;
-    EXPECT_NE(timer.usePerformanceCounter, 0);
-    EXPECT_EQ(timer.startCount, 5000000);
-    EXPECT_EQ(timer.countPeriod, static_cast<float>(1.0 / 1000000.0));
-    EXPECT_EQ(timer.elapsedMs(), 0.0);
-
-    // Sub-millisecond resolution: 250 counts of a 1 MHz counter are a quarter of a millisecond.
-    advanceVirtualCounter(250);
-    EXPECT_NEAR(timer.elapsedMs(), 0.25, 1e-6);
+    Timer counter;
+    EXPECT_NE(counter.usePerformanceCounter, 0);
+    EXPECT_EQ(counter.elapsedMs(), 0.0);
+    advanceVirtualCounter(250);  // a quarter of a millisecond at 1 MHz
+    EXPECT_NEAR(counter.elapsedMs(), 0.25, 1e-6);
     advanceVirtualCounter(1500000 - 250);
-    EXPECT_NEAR(timer.elapsedMs(), 1500.0, 1e-3);
-    // Reading does not restart.
-    EXPECT_NEAR(timer.elapsedMs(), 1500.0, 1e-3);
-
-    timer.restart();
-    EXPECT_EQ(timer.startCount, 6500000);
-    EXPECT_EQ(timer.elapsedMs(), 0.0);
+    EXPECT_NEAR(counter.elapsedMs(), 1500.0, 1e-3);
+    EXPECT_NEAR(counter.elapsedMs(), 1500.0, 1e-3);  // reading does not restart
+    counter.restart();
+    EXPECT_EQ(counter.elapsedMs(), 0.0);
     advanceVirtualCounter(20001);
-    EXPECT_GT(timer.elapsedMs(), 20.0);
-    EXPECT_LT(timer.elapsedMs(), 20.01);
-}
+    EXPECT_NEAR(counter.elapsedMs(), 20.001, 1e-4);
 
-TEST(Timer, TickModeIsWholeMillisecondsAndSurvivesTheWrap) {
-    VirtualCounterScope scope(1000, false);
-    setVirtualTickCount(1000);
-    Timer timer;
-    EXPECT_EQ(timer.usePerformanceCounter, 0);
-    EXPECT_EQ(static_cast<uint32_t>(timer.startCount), 1000u);
-    EXPECT_EQ(timer.elapsedMs(), 0.0);
-
-    // The virtual tick count follows the counter at 1000 counts per second: one count, one ms.
-    advanceVirtualCounter(37);
-    EXPECT_EQ(timer.elapsedMs(), 37.0);
-
-    // Restart 6 ms before the 32-bit tick count wraps; read when it has reached 10 after the wrap.
+    // No high-resolution counter: the tick count, in whole milliseconds (37.999 ms read as 37).
+    installVirtualCounter(1000000, false);
+    Timer ticks;
+    EXPECT_EQ(ticks.usePerformanceCounter, 0);
+    advanceVirtualCounter(37999);
+    EXPECT_EQ(ticks.elapsedMs(), 37.0);
+    // Restarted 6 ms before the 32-bit tick count wraps, read when it has reached 10 after the wrap.
     setVirtualTickCount(0xFFFFFFFFu - 5u);
-    timer.restart();
-    EXPECT_EQ(static_cast<uint32_t>(timer.startCount), 0xFFFFFFFAu);
-    EXPECT_EQ(timer.elapsedMs(), 0.0);
+    ticks.restart();
+    EXPECT_EQ(ticks.elapsedMs(), 0.0);
     setVirtualTickCount(10);
-    EXPECT_EQ(timer.elapsedMs(), 16.0);
-    advanceVirtualCounter(4);
-    EXPECT_EQ(timer.elapsedMs(), 20.0);
-}
+    EXPECT_EQ(ticks.elapsedMs(), 16.0);
 
-TEST(Timer, ModeIsDecidedOnceAtConstruction) {
-    VirtualCounterScope scope(1000, true);
-    Timer counterTimer;
-    installVirtualCounter(1000, false);
-    Timer tickTimer;
-    // Both keep their own mode when the system's counter changes under them.
-    installVirtualCounter(1000, true);
-    EXPECT_NE(counterTimer.usePerformanceCounter, 0);
-    EXPECT_EQ(tickTimer.usePerformanceCounter, 0);
-    tickTimer.restart();
-    advanceVirtualCounter(12);
-    EXPECT_EQ(tickTimer.elapsedMs(), 12.0);
-    EXPECT_NEAR(counterTimer.elapsedMs(), 12.0, 1e-3);
+    // Each timer keeps the mode it was made with when the system's counter changes under it.
+    installVirtualCounter(1000000, true);
+    EXPECT_NE(counter.usePerformanceCounter, 0);
+    EXPECT_EQ(ticks.usePerformanceCounter, 0);
+    counter.restart();
+    ticks.restart();
+    advanceVirtualCounter(12000);
+    EXPECT_EQ(ticks.elapsedMs(), 12.0);
+    EXPECT_NEAR(counter.elapsedMs(), 12.0, 1e-3);
 }
 
 TEST(Timer, RealCounterNeverGoesBackwards) {
@@ -84,6 +55,4 @@ TEST(Timer, RealCounterNeverGoesBackwards) {
     EXPECT_GE(first, 0.0);
     EXPECT_LT(first, 1000.0);
     EXPECT_GE(timer.elapsedMs(), first);
-    timer.restart();
-    EXPECT_GE(timer.elapsedMs(), 0.0);
 }
