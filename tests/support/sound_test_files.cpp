@@ -32,13 +32,6 @@ bool writeMp3File(const std::string& path, const std::vector<float>& samples, in
     return writeFile(path, samples, channels, sampleRate, SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III);
 }
 
-bool writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && ok;
-}
-
 std::vector<float> stereoTone(int frames, int sampleRate, float amplitude) {
     std::vector<float> s(static_cast<size_t>(frames) * 2);
     const double twoPi = 6.283185307179586;
@@ -48,10 +41,6 @@ std::vector<float> stereoTone(int frames, int sampleRate, float amplitude) {
         s[2 * static_cast<size_t>(i) + 1] = static_cast<float>(amplitude * std::sin(twoPi * 660.0 * t + 1.0));
     }
     return s;
-}
-
-std::vector<float> constantSamples(int frames, int channels, float value) {
-    return std::vector<float>(static_cast<size_t>(frames) * static_cast<size_t>(channels), value);
 }
 
 std::vector<int16_t> readAllShorts(const std::string& path, int& channels) {

@@ -7,28 +7,24 @@
 // Interleaved float samples (-1..1) into a WAV (16-bit PCM) or MP3 (LAME) file; false on failure.
 bool writeWavFile(const std::string& path, const std::vector<float>& samples, int channels, int sampleRate);
 bool writeMp3File(const std::string& path, const std::vector<float>& samples, int channels, int sampleRate);
-bool writeBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
 // A stereo test tone: left and right at different frequencies, amplitude 0..1.
 std::vector<float> stereoTone(int frames, int sampleRate, float amplitude);
-std::vector<float> constantSamples(int frames, int channels, float value);
 
 // Decodes a file completely with libsndfile as 16-bit samples, for comparing with what was mixed.
 std::vector<int16_t> readAllShorts(const std::string& path, int& channels);
 
-// Makes a fresh temporary folder holding data/sound/, changes into it, and on destruction changes back
-// and removes it.
+// A fresh temporary folder holding data/sound/, entered on construction; on destruction the previous
+// working folder is entered again and the temporary one removed.
 class TemporarySoundFolder {
 public:
     TemporarySoundFolder();
     ~TemporarySoundFolder();
     TemporarySoundFolder(const TemporarySoundFolder&) = delete;
     TemporarySoundFolder& operator=(const TemporarySoundFolder&) = delete;
-    const std::string& path() const { return root; }
     bool ok() const { return entered; }
 
 private:
-    std::string root;
-    std::string previous;
+    std::string root, previous;
     bool entered = false;
 };

@@ -1,10 +1,16 @@
-// The demo clock and timeline under a virtual counter: scene boundaries, arguments, stalls, first frame.
+// The demo clock, timeline and main loop under a virtual counter: scene boundaries and arguments, stalls,
+// the tick-count fallback, and no frame after a quit request.
 #include <gtest/gtest.h>
 
+#include <SDL.h>
+
+#include <algorithm>
 #include <vector>
 
 #include "app/counter.h"
 #include "app/frame_clock.h"
+#include "app/main_loop.h"
+#include "app/quit_request.h"
 
 namespace {
 struct SceneCall {
@@ -12,11 +18,14 @@ struct SceneCall {
     double argument;
 };
 std::vector<SceneCall> calls;
+size_t quitDuringCall = 0;   // Escape is pressed during this frame (1 for the first), 0 for never
 
-int recordScene1(double ms) { calls.push_back({1, ms}); return 1; }
-int recordScene2(double ms) { calls.push_back({2, ms}); return 1; }
-int recordScene3(double ms) { calls.push_back({3, ms}); return 1; }
-int recordScene4(double ms) { calls.push_back({4, ms}); return 1; }
+template <int scene>
+int recordScene(double ms) {
+    calls.push_back({scene, ms});
+    if (calls.size() == quitDuringCall) postQuitRequest(5);
+    return 1;
+}
 
 constexpr int64_t countsPerSecond = 1000000;   // one count per microsecond
 
@@ -25,19 +34,20 @@ protected:
     SceneFunction saved[4];
 
     void SetUp() override {
-        for (int i = 0; i < 4; ++i) saved[i] = timelineScenes[i];
-        timelineScenes[0] = recordScene1;
-        timelineScenes[1] = recordScene2;
-        timelineScenes[2] = recordScene3;
-        timelineScenes[3] = recordScene4;
+        const SceneFunction recorders[4] = {recordScene<1>, recordScene<2>, recordScene<3>, recordScene<4>};
+        std::copy(timelineScenes, timelineScenes + 4, saved);
+        std::copy(recorders, recorders + 4, timelineScenes);
         calls.clear();
+        quitDuringCall = 0;
+        clearQuitRequest();
         installVirtualCounter(countsPerSecond);
         setVirtualCounter(5000000);   // the clock starts wherever the counter happens to be
         startDemoClock();
     }
     void TearDown() override {
-        for (int i = 0; i < 4; ++i) timelineScenes[i] = saved[i];
+        std::copy(saved, saved + 4, timelineScenes);
         removeVirtualCounter();
+        clearQuitRequest();
     }
 
     // One frame that took the given milliseconds.
@@ -52,68 +62,78 @@ protected:
 
 TEST_F(Timeline, BoundariesAreStrictAndArgumentsRelative) {
     EXPECT_EQ(demoTime, 0.0);
-    SceneCall call = frameAfter(129999.999);
-    EXPECT_EQ(call.scene, 1);
-    EXPECT_NEAR(call.argument, 129999.999, 1e-6);   // scene 1 gets the absolute time
-    call = frameAfter(0.001);
-    EXPECT_EQ(call.scene, 2);
-    EXPECT_NEAR(call.argument, 0.0, 1e-6);
-    call = frameAfter(19999.0);
-    EXPECT_EQ(call.scene, 2);
-    EXPECT_NEAR(call.argument, 19999.0, 1e-6);
-    call = frameAfter(1.0);
-    EXPECT_EQ(call.scene, 3);
-    EXPECT_NEAR(call.argument, 0.0, 1e-6);
-    call = frameAfter(38999.5);
-    EXPECT_EQ(call.scene, 3);
-    call = frameAfter(0.5);
-    EXPECT_EQ(call.scene, 4);
-    EXPECT_NEAR(call.argument, 0.0, 1e-6);
-    // The last scene runs on for ever with a growing argument.
-    call = frameAfter(3600000.0);
-    EXPECT_EQ(call.scene, 4);
-    EXPECT_NEAR(call.argument, 3600000.0, 1e-3);
-}
-
-TEST_F(Timeline, ExactBoundaryValuesPickTheLaterScene) {
-    for (double boundary : {130000.0, 150000.0, 189000.0}) {
+    // Scene 1 gets the absolute time; the last scene runs on for ever with a growing argument.
+    const struct {
+        double stepMs;
+        int scene;
+        double argument;
+    } frames[] = {{129999.999, 1, 129999.999}, {0.001, 2, 0.0}, {19999.0, 2, 19999.0}, {1.0, 3, 0.0},
+                  {38999.5, 3, 38999.5},       {0.5, 4, 0.0},   {3600000.0, 4, 3600000.0}};
+    for (const auto& frame : frames) {
+        SCOPED_TRACE(::testing::Message() << "after " << frame.stepMs << " ms more");
+        const SceneCall call = frameAfter(frame.stepMs);
+        EXPECT_EQ(call.scene, frame.scene);
+        EXPECT_NEAR(call.argument, frame.argument, 1e-3);
+    }
+    // Exactly on a boundary the later scene runs, from 0.
+    for (const SceneCall& start : {SceneCall{2, 130000.0}, SceneCall{3, 150000.0}, SceneCall{4, 189000.0}}) {
         calls.clear();
-        demoTime = boundary;
+        demoTime = start.argument;
         runTimeline();
         ASSERT_EQ(calls.size(), 1u);
-        EXPECT_EQ(calls[0].argument, 0.0) << boundary;
-        EXPECT_EQ(calls[0].scene, boundary == 130000.0 ? 2 : boundary == 150000.0 ? 3 : 4);
+        EXPECT_EQ(calls[0].scene, start.scene);
+        EXPECT_EQ(calls[0].argument, 0.0) << start.argument;
     }
 }
 
-TEST_F(Timeline, LongStallSkipsAWholeScene) {
+TEST_F(Timeline, LongStallSkipsAWholeSceneWithoutClamping) {
     frameAfter(128000.0);
     const SceneCall call = frameAfter(25000.0);   // the window was dragged for 25 seconds
     EXPECT_EQ(call.scene, 3);
     EXPECT_NEAR(call.argument, 3000.0, 1e-6);
-    for (const SceneCall& c : calls) EXPECT_NE(c.scene, 2);
-    EXPECT_NEAR(frameTime, 25000.0, 1e-6);   // no clamping
+    EXPECT_EQ(calls.size(), 2u) << "scene 2 never ran";
+    EXPECT_NEAR(frameTime, 25000.0, 1e-6);
 }
 
-TEST_F(Timeline, FirstFrameCountsFromTheClockStart) {
-    const SceneCall call = frameAfter(16.5);
-    EXPECT_NEAR(call.argument, 16.5, 1e-9);
-    EXPECT_NEAR(frameTime, 16.5, 1e-9);
-}
-
-TEST_F(Timeline, NextIntervalStartsAtTheSecondReading) {
-    // Counter readings: 100 us at the frame's first read, then the second read happens at the same
-    // virtual instant, so every frame's time is exactly the step between frames.
+TEST_F(Timeline, NoFractionOfTheCounterIsLostAndTheTickCountStandsInAcrossItsWrap) {
+    // Each interval starts at the reading that ended the previous one, so 1000 steps of 0.1 ms add up.
     for (int i = 0; i < 1000; ++i) frameAfter(0.1);
     EXPECT_NEAR(demoTime, 100.0, 1e-6);
     EXPECT_EQ(lastCount, readCounter());
-}
 
-TEST_F(Timeline, TickCountStandsInWithoutAHighResolutionCounter) {
-    installVirtualCounter(countsPerSecond, false);
-    setVirtualTickCount(0xFFFFFFFFu - 5);   // six milliseconds before the tick count wraps
+    installVirtualCounter(countsPerSecond, false);   // no high-resolution counter
+    setVirtualTickCount(0xFFFFFFFFu - 5);            // six milliseconds before the tick count wraps
     startDemoClock();
-    advanceVirtualCounter(16000);          // 16 ms later, past the wrap
+    advanceVirtualCounter(16000);                    // 16 ms later, past the wrap
     advanceDemoClock();
     EXPECT_NEAR(frameTime, 16.0, 1e-9);
+}
+
+// The main loop renders frames back to back and never one after the first quit request.
+TEST_F(Timeline, TheMainLoopEndsAtTheFirstQuitRequestWithoutAnotherFrame) {
+    ASSERT_EQ(SDL_Init(SDL_INIT_EVENTS), 0) << SDL_GetError();
+    SDL_Event escape{};
+    escape.type = SDL_KEYDOWN;
+    escape.key.keysym.sym = SDLK_ESCAPE;
+    const struct {
+        const char* name;
+        size_t quitDuringCall;
+        bool quitBefore, escapeQueued;
+        size_t frames;
+        int exitCode;
+    } cases[] = {{"quit during the third frame", 3, false, false, 3, 5},
+                 {"quit posted during the start-up", 0, true, false, 0, 5},
+                 {"Escape already queued: window events come before frames", 0, false, true, 0, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+        clearQuitRequest();
+        calls.clear();
+        quitDuringCall = c.quitDuringCall;
+        if (c.quitBefore) postQuitRequest(5);
+        if (c.escapeQueued) SDL_PushEvent(&escape);
+        EXPECT_EQ(runMainLoop(), c.exitCode);
+        EXPECT_EQ(calls.size(), c.frames);
+    }
+    SDL_Quit();
 }

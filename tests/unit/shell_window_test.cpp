@@ -33,117 +33,83 @@ struct SettingsGuard {
         clearQuitRequest();
     }
 };
-
-WindowMessage sizeMessage(int width, int height) { return {WindowMessageKind::Size, width, height, 0}; }
-WindowMessage keyMessage(int key) { return {WindowMessageKind::KeyDown, 0, 0, key}; }
 }  // namespace
 
-TEST(SettingsDialog, OpensOnDefaultResolutionAndShowsTheFlags) {
+TEST(SettingsDialog, ControlsChangeTheSettingsAtOnceAndOnlyOkAndKonecEnd) {
     SettingsGuard guard;
-    screenWidth = 640;
-    screenHeight = 480;
-    fullscreen = false;
-    soundEnabled = true;
-    FakeDialog dialog;
-    EXPECT_FALSE(settingsDialogProc(dialog, DialogMessage::InitDialog, 0));
-    EXPECT_TRUE(dialog.checked[1002]);   // always 1024 x 768, whatever the size holds
-    EXPECT_FALSE(dialog.checked[fullscreenCheckId]);
-    EXPECT_TRUE(dialog.checked[soundCheckId]);
-    EXPECT_EQ(dialog.result, -1);
-}
-
-TEST(SettingsDialog, OkWithoutTouchingKeepsTheDefaults) {
-    SettingsGuard guard;
-    FakeDialog dialog;
-    settingsDialogProc(dialog, DialogMessage::InitDialog, 0);
-    EXPECT_TRUE(settingsDialogProc(dialog, DialogMessage::Command, okButtonId));
-    EXPECT_EQ(dialog.result, 1);
-    EXPECT_EQ(screenWidth, 1024);
-    EXPECT_EQ(screenHeight, 768);
-    EXPECT_TRUE(fullscreen);
-    EXPECT_TRUE(soundEnabled);
-}
-
-TEST(SettingsDialog, LastResolutionClickWinsAndAllRadiosAreSet) {
-    SettingsGuard guard;
-    FakeDialog dialog;
-    EXPECT_TRUE(settingsDialogProc(dialog, DialogMessage::Command, 1004));
-    EXPECT_EQ(screenWidth, 1600);
-    EXPECT_EQ(screenHeight, 1200);
-    dialog.setOrder.clear();
-    EXPECT_TRUE(settingsDialogProc(dialog, DialogMessage::Command, 1000));
-    EXPECT_EQ(screenWidth, 640);
-    EXPECT_EQ(screenHeight, 480);
-    EXPECT_EQ(dialog.setOrder, (std::vector<int>{1000, 1001, 1002, 1003, 1004}));
-    for (int id = 1000; id <= 1004; ++id) EXPECT_EQ(dialog.checked[id], id == 1000) << id;
-    for (const ResolutionChoice& choice : resolutionChoices) {
-        settingsDialogProc(dialog, DialogMessage::Command, choice.id);
-        EXPECT_EQ(screenWidth, choice.width);
-        EXPECT_EQ(screenHeight, choice.height);
+    EXPECT_TRUE(screenWidth == 1024 && screenHeight == 768 && fullscreen && soundEnabled) << "start-up settings";
+    {
+        SCOPED_TRACE("opens on 1024 x 768 whatever the size holds, the check boxes show the flags, OK keeps all");
+        screenWidth = 640;
+        fullscreen = false;
+        FakeDialog dialog;
+        EXPECT_FALSE(settingsDialogProc(dialog, DialogMessage::InitDialog, 0));
+        EXPECT_EQ(dialog.checked, (std::map<int, bool>{{1002, true}, {fullscreenCheckId, false}, {soundCheckId, true}}));
+        EXPECT_TRUE(settingsDialogProc(dialog, DialogMessage::Command, okButtonId));
+        EXPECT_EQ(dialog.result, 1);
+        EXPECT_TRUE(screenWidth == 640 && screenHeight == 768 && !fullscreen && soundEnabled);
+    }
+    {
+        SCOPED_TRACE("the last resolution clicked wins and every radio button is set");
+        FakeDialog dialog;
+        const ResolutionChoice clicks[] = {{1004, 1600, 1200}, {1001, 800, 600}, {1003, 1280, 1024},
+                                           {1000, 640, 480},   {1002, 1024, 768}};
+        for (const ResolutionChoice& click : clicks) {
+            dialog.setOrder.clear();
+            EXPECT_TRUE(settingsDialogProc(dialog, DialogMessage::Command, click.id));
+            EXPECT_EQ(screenWidth, click.width) << click.id;
+            EXPECT_EQ(screenHeight, click.height) << click.id;
+            EXPECT_EQ(dialog.setOrder, (std::vector<int>{1000, 1001, 1002, 1003, 1004}));
+            for (int id = 1000; id <= 1004; ++id) EXPECT_EQ(dialog.checked[id], id == click.id) << id;
+        }
+        EXPECT_EQ(dialog.result, -1);
+    }
+    {
+        SCOPED_TRACE("check boxes invert their flag on every click");
+        FakeDialog dialog;
+        fullscreen = true;
+        for (bool expected : {false, true}) {
+            settingsDialogProc(dialog, DialogMessage::Command, fullscreenCheckId);
+            EXPECT_EQ(fullscreen, expected);
+            EXPECT_EQ(dialog.checked[fullscreenCheckId], expected);
+        }
+        settingsDialogProc(dialog, DialogMessage::Command, soundCheckId);
+        EXPECT_FALSE(soundEnabled);
+        EXPECT_FALSE(dialog.checked[soundCheckId]);
+        EXPECT_EQ(dialog.result, -1);
+    }
+    {
+        SCOPED_TRACE("unknown ids and messages are not handled; Konec ends with 0");
+        FakeDialog dialog;
+        EXPECT_FALSE(settingsDialogProc(dialog, DialogMessage::Command, 999));
+        EXPECT_FALSE(settingsDialogProc(dialog, DialogMessage::Command, 1007));
+        EXPECT_FALSE(settingsDialogProc(dialog, DialogMessage::Other, okButtonId));
+        EXPECT_EQ(dialog.result, -1);
+        EXPECT_TRUE(dialog.setOrder.empty());
+        EXPECT_TRUE(settingsDialogProc(dialog, DialogMessage::Command, quitButtonId));
+        EXPECT_EQ(dialog.result, 0);
     }
 }
 
-TEST(SettingsDialog, TogglesInvertAndDoubleToggleRestores) {
+TEST(WindowProc, ResizesFollowTheWindowedClientAreaAndEscapeOrCloseAskToQuit) {
     SettingsGuard guard;
-    FakeDialog dialog;
-    settingsDialogProc(dialog, DialogMessage::InitDialog, 0);
-    settingsDialogProc(dialog, DialogMessage::Command, fullscreenCheckId);
-    EXPECT_FALSE(fullscreen);
-    EXPECT_FALSE(dialog.checked[fullscreenCheckId]);
-    settingsDialogProc(dialog, DialogMessage::Command, fullscreenCheckId);
-    EXPECT_TRUE(fullscreen);
-    EXPECT_TRUE(dialog.checked[fullscreenCheckId]);
-    settingsDialogProc(dialog, DialogMessage::Command, soundCheckId);
-    EXPECT_FALSE(soundEnabled);
-    EXPECT_FALSE(dialog.checked[soundCheckId]);
-    EXPECT_EQ(dialog.result, -1);   // nothing ends the dialog but OK and Konec
-}
-
-TEST(SettingsDialog, KonecEndsWithZeroAndUnknownIdsAreNotHandled) {
-    SettingsGuard guard;
-    FakeDialog dialog;
-    EXPECT_FALSE(settingsDialogProc(dialog, DialogMessage::Command, 999));
-    EXPECT_FALSE(settingsDialogProc(dialog, DialogMessage::Command, 1007));
-    EXPECT_FALSE(settingsDialogProc(dialog, DialogMessage::Other, okButtonId));
-    EXPECT_EQ(dialog.result, -1);
-    EXPECT_TRUE(settingsDialogProc(dialog, DialogMessage::Command, quitButtonId));
-    EXPECT_EQ(dialog.result, 0);
-}
-
-TEST(WindowProc, WindowedResizesFollowTheClientArea) {
-    SettingsGuard guard;
+    const auto resize = [](int width, int height) { windowProc({WindowMessageKind::Size, width, height, 0}); };
     fullscreen = false;
-    windowProc(sizeMessage(900, 500));
-    EXPECT_EQ(screenWidth, 900);
-    EXPECT_EQ(screenHeight, 500);
-    EXPECT_EQ(clientRect.right, 900);
-    EXPECT_EQ(clientRect.bottom, 500);
+    resize(900, 500);
+    EXPECT_TRUE(screenWidth == 900 && screenHeight == 500 && clientRect.right == 900 && clientRect.bottom == 500);
     // Minimised: a 0 x 0 client area keeps the last real size, so no projection divides by zero.
-    windowProc(sizeMessage(0, 0));
-    EXPECT_EQ(screenWidth, 900);
-    EXPECT_EQ(screenHeight, 500);
-    windowProc(sizeMessage(700, 0));
-    EXPECT_EQ(screenHeight, 500);
-}
-
-TEST(WindowProc, FullScreenResizesChangeNothing) {
-    SettingsGuard guard;
+    resize(0, 0);
+    resize(700, 0);
+    EXPECT_TRUE(screenWidth == 900 && screenHeight == 500 && clientRect.right == 900 && clientRect.bottom == 500);
     fullscreen = true;
-    screenWidth = 1024;
-    screenHeight = 768;
-    windowProc(sizeMessage(640, 480));
-    EXPECT_EQ(screenWidth, 1024);
-    EXPECT_EQ(screenHeight, 768);
-}
+    resize(640, 480);
+    EXPECT_TRUE(screenWidth == 900 && screenHeight == 500) << "full screen keeps its mode's size";
 
-TEST(WindowProc, EscapeAndCloseAskToQuitOtherKeysDoNot) {
-    SettingsGuard guard;
     clearQuitRequest();
-    windowProc(keyMessage(65));
-    windowProc(keyMessage(0));
+    for (int key : {65, 0}) windowProc({WindowMessageKind::KeyDown, 0, 0, key});
     windowProc({WindowMessageKind::Paint, 0, 0, 0});
     EXPECT_FALSE(quitRequestPending());
-    windowProc(keyMessage(escapeKey));
+    windowProc({WindowMessageKind::KeyDown, 0, 0, escapeKey});
     EXPECT_TRUE(quitRequestPending());
     clearQuitRequest();
     windowProc({WindowMessageKind::Close, 0, 0, 0});
