@@ -1,100 +1,73 @@
-// halvex-capture's command line: defaults, each option, and the errors that must be refused.
+// halvex-capture's command line: defaults, each option, frame counts, and the errors that must be refused.
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "capture_options.h"
 
 namespace {
-bool parse(std::initializer_list<const char*> args, CaptureOptions& options, std::string& error) {
-    std::vector<const char*> argv = {"halvex-capture"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return parseCaptureOptions(static_cast<int>(argv.size()), argv.data(), options, error);
-}
-
-std::string errorOf(std::initializer_list<const char*> args) {
-    CaptureOptions options;
-    std::string error;
-    EXPECT_FALSE(parse(args, options, error));
-    return error;
+bool parse(std::vector<const char*> args, CaptureOptions& options, std::string& error) {
+    args.insert(args.begin(), "halvex-capture");
+    return parseCaptureOptions(static_cast<int>(args.size()), args.data(), options, error);
 }
 }  // namespace
 
-TEST(CaptureOptions, DefaultsAndEveryOption) {
+TEST(CaptureOptions, DefaultsEveryOptionAndFrameCounts) {
     CaptureOptions o;
     std::string error;
     ASSERT_TRUE(parse({}, o, error)) << error;
-    EXPECT_EQ(o.fps, 30);
-    EXPECT_EQ(o.width, 1024);
-    EXPECT_EQ(o.height, 768);
-    EXPECT_EQ(o.toMs, 189000.0);
-    EXPECT_TRUE(o.sound);
-    EXPECT_EQ(o.bits, 32);
+    EXPECT_TRUE(o.fps == 30 && o.width == 1024 && o.height == 768 && o.toMs == 189000.0 && o.sound && o.bits == 32);
 
     ASSERT_TRUE(parse({"--out", "f", "--from", "1000", "--to", "2500", "--fps", "10", "--size", "640x480", "--sheet",
                        "s.png", "--every", "250", "--audio", "a.wav", "--video", "v.mp4", "--seed", "7", "--bits",
                        "16", "--no-sound", "--data-root", "/tmp"},
                       o, error))
         << error;
-    EXPECT_EQ(o.outDir, "f");
-    EXPECT_EQ(o.fromMs, 1000.0);
-    EXPECT_EQ(o.toMs, 2500.0);
-    EXPECT_EQ(o.fps, 10);
-    EXPECT_EQ(o.width, 640);
-    EXPECT_EQ(o.height, 480);
-    EXPECT_EQ(o.sheetPath, "s.png");
-    EXPECT_EQ(o.everyMs, 250.0);
-    EXPECT_EQ(o.audioPath, "a.wav");
-    EXPECT_EQ(o.videoPath, "v.mp4");
-    EXPECT_EQ(o.seed, 7u);
-    EXPECT_EQ(o.bits, 16);
-    EXPECT_FALSE(o.sound);
-    EXPECT_EQ(o.dataRoot, "/tmp");
-}
+    EXPECT_TRUE(o.outDir == "f" && o.fromMs == 1000.0 && o.toMs == 2500.0 && o.fps == 10);
+    EXPECT_TRUE(o.width == 640 && o.height == 480 && o.sheetPath == "s.png" && o.everyMs == 250.0);
+    EXPECT_TRUE(o.audioPath == "a.wav" && o.videoPath == "v.mp4" && o.seed == 7u && o.bits == 16);
+    EXPECT_TRUE(!o.sound && o.dataRoot == "/tmp");
 
-TEST(CaptureOptions, AtTimesMustBeWholeStepsAndSetTheEnd) {
-    CaptureOptions o;
-    std::string error;
+    // Frames are counted from demo time 0, half open at the end.
+    for (const auto& [args, frames] : {std::pair<std::vector<const char*>, long>{{"--to", "2000", "--fps", "10"}, 20},
+                                       {{"--to", "1000"}, 30}, {{"--to", "1001"}, 31}}) {
+        CaptureOptions counted;
+        ASSERT_TRUE(parse(args, counted, error)) << error;
+        EXPECT_EQ(framesToRender(counted), frames) << args[1];
+    }
+
+    // --at times must be whole frame steps; the run goes just past the last one.
     ASSERT_TRUE(parse({"--at", "2000,130500,200000"}, o, error)) << error;
     ASSERT_EQ(o.atMs.size(), 3u);
     EXPECT_EQ(frameAtTime(o, 2000), 60);
     EXPECT_EQ(frameAtTime(o, 130500), 3915);
-    // The run goes just past the last time asked for.
     EXPECT_EQ(framesToRender(o), 6001);
     EXPECT_NEAR(frameTimeMs(o, 6000), 200000.0, 1e-9);
-
-    // At 30 fps a step is 33.33 ms: 1000 ms is 30 steps, 1010 is not.
-    EXPECT_NE(errorOf({"--at", "1010"}).find("whole number of frame steps"), std::string::npos);
-    EXPECT_TRUE(parse({"--fps", "30", "--at", "1000"}, o, error)) << error;
-    EXPECT_FALSE(errorOf({"--at", "10,,20"}).empty());
-    EXPECT_FALSE(errorOf({"--at", "-5"}).empty());
-}
-
-TEST(CaptureOptions, FrameCountsAreHalfOpen) {
-    CaptureOptions o;
-    std::string error;
-    ASSERT_TRUE(parse({"--from", "0", "--to", "2000", "--fps", "10"}, o, error));
-    EXPECT_EQ(framesToRender(o), 20);   // 0, 100, ... 1900
-    ASSERT_TRUE(parse({"--to", "1000", "--fps", "30"}, o, error));
-    EXPECT_EQ(framesToRender(o), 30);
-    ASSERT_TRUE(parse({"--to", "1001", "--fps", "30"}, o, error));
-    EXPECT_EQ(framesToRender(o), 31);
 }
 
 TEST(CaptureOptions, BadValuesAndUnknownOptionsAreRefusedWithTheirName) {
-    EXPECT_NE(errorOf({"--size", "800"}).find("--size"), std::string::npos);
-    EXPECT_NE(errorOf({"--size", "0x600"}).find("--size"), std::string::npos);
-    EXPECT_NE(errorOf({"--size", "800x600x2"}).find("--size"), std::string::npos);
-    EXPECT_NE(errorOf({"--size", "-800x600"}).find("--size"), std::string::npos);
-    EXPECT_NE(errorOf({"--fps", "0"}).find("--fps"), std::string::npos);
-    EXPECT_NE(errorOf({"--fps", "2.5"}).find("--fps"), std::string::npos);
-    EXPECT_NE(errorOf({"--bits", "24"}).find("--bits"), std::string::npos);
-    EXPECT_NE(errorOf({"--from", "abc"}).find("--from"), std::string::npos);
-    EXPECT_NE(errorOf({"--from", "5000", "--to", "1000"}).find("ends before it starts"), std::string::npos);
-    EXPECT_NE(errorOf({"--from", "1000", "--to", "1000"}).find("ends before it starts"), std::string::npos);
-    EXPECT_NE(errorOf({"--frobnicate"}).find("unknown option '--frobnicate'"), std::string::npos);
-    EXPECT_NE(errorOf({"--out"}).find("needs a value"), std::string::npos);
-    EXPECT_FALSE(errorOf({"--benchmark", "--video", "x.mp4"}).empty());
+    const struct {
+        std::vector<const char*> args;
+        const char* message;   // a part of the error message
+    } cases[] = {{{"--size", "800"}, "--size"},      {{"--size", "0x600"}, "--size"},
+                 {{"--size", "800x600x2"}, "--size"}, {{"--size", "-800x600"}, "--size"},
+                 {{"--fps", "0"}, "--fps"},           {{"--fps", "2.5"}, "--fps"},
+                 {{"--bits", "24"}, "--bits"},        {{"--from", "abc"}, "--from"},
+                 {{"--from", "5000", "--to", "1000"}, "ends before it starts"},
+                 {{"--from", "1000", "--to", "1000"}, "ends before it starts"},
+                 {{"--frobnicate"}, "unknown option '--frobnicate'"},
+                 {{"--out"}, "needs a value"},
+                 {{"--at", "1010"}, "whole number of frame steps"},   // 30 steps is 1000 ms, 1010 is not
+                 {{"--at", "10,,20"}, ""},                             // any message will do from here on
+                 {{"--at", "-5"}, ""},
+                 {{"--benchmark", "--video", "x.mp4"}, ""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.args[0] << " " << (c.args.size() > 1 ? c.args[1] : ""));
+        CaptureOptions options;
+        std::string error;
+        EXPECT_FALSE(parse(c.args, options, error));
+        EXPECT_NE(error.find(c.message), std::string::npos) << error;
+        EXPECT_FALSE(error.empty());
+    }
 }
