@@ -1,0 +1,666 @@
+// The demo on the offscreen context with the generated data set: what each scene shows at its times,
+// the camera, sounds and state it leaves for the next, the timeline, billboards, start-up and shutdown.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+#include "app/counter.h"
+#include "app/frame_clock.h"
+#include "app/quit_request.h"
+#include "app/settings.h"
+#include "app/window.h"
+#include "demo/billboard.h"
+#include "demo/demo_images.h"
+#include "demo/init_demo.h"
+#include "demo/scene_state.h"
+#include "demo/scenes.h"
+#include "demo/shutdown.h"
+#include "effects/font.h"
+#include "effects/overlays.h"
+#include "effects/sky_box.h"
+#include "image/gl_api.h"
+#include "image/gl_entry_points.h"
+#include "model/demo_models.h"
+#include "particles/emitter_spawn.h"
+#include "particles/particle_system.h"
+#include "sound/sound.h"
+#include "sound/sound_preload.h"
+#include "support/gl_test_context.h"
+#include "support/message_recorder.h"
+#include "support/sound_recorder.h"
+
+namespace {
+constexpr int side = 256;
+// The virtual counter runs at the real counter's frequency, so Timers made before it was installed
+// (the spawn timer) still convert its counts correctly.
+int64_t countsPerSecond = 1000000;
+
+// A context of width x height in the build folder that holds data/ (HALVEX_BUILD_DIR, else the parent
+// of the tests' folder), message boxes and sound calls recorded, time standing still.
+bool startProcess(int width, int height) {
+    if (!makeGlTestContext(width, height)) return false;
+    char start[4096] = {};
+    struct stat info {};
+    bool found = false;
+    if (getcwd(start, sizeof start))
+        for (const char* folder : {static_cast<const char*>(std::getenv("HALVEX_BUILD_DIR")), "..", "."})
+            found = found || (folder && chdir(start) == 0 && chdir(folder) == 0 &&
+                              stat("data/textury/font.tga", &info) == 0 && stat("data/3ds/teren.3ds", &info) == 0);
+    if (!found) ADD_FAILURE() << "the generated data set (data/ of the build folder) is missing";
+    recordMessageBoxes();
+    recordSoundCalls();
+    if (!counterFrequency(countsPerSecond) || countsPerSecond <= 0) countsPerSecond = 1000000;
+    installVirtualCounter(countsPerSecond);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    return found;
+}
+
+// The demo loaded once per process; before every test the start-up's render state (both texture
+// units, unit 1 left active), no fog, black clear colour, the start-up scene state and the clock.
+bool prepareDemo(int width = side, int height = side) {
+    static bool loaded = false;
+    soundEnabled = false;
+    if (!loaded) {
+        if (!startProcess(width, height)) return false;
+        loadDemo();
+        loaded = true;
+    } else if (!makeGlTestContext(width, height)) {
+        return false;
+    }
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glViewport(0, 0, screenWidth, screenHeight);
+    setFixedRenderState();
+    setMaterialAndLights();
+    glDisable(GL_FOG);
+    glDisable(GL_BLEND);
+    glColor4f(1, 1, 1, 1);
+    setupTextureUnits();
+    resetSceneState();
+    startDemoClock();
+    emitterSpawnTimer.restart();
+    recordSoundCalls();
+    return true;
+}
+
+// Near OpenGL's defaults again, so GL tests of other subsystems that run later start clean.
+void restorePlainGlState() {
+    soundEnabled = false;
+    for (GLenum cap : {GL_FOG, GL_LIGHTING, GL_LIGHT0, GL_LIGHT1, GL_COLOR_MATERIAL, GL_BLEND, GL_DEPTH_TEST})
+        glDisable(cap);
+    glBlendFunc(GL_ONE, GL_ZERO);
+    for (GLenum unit : {GL_TEXTURE1_ARB, GL_TEXTURE0_ARB}) {
+        if (glActiveTextureARB) glActiveTextureARB(unit);
+        glDisable(GL_TEXTURE_2D);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glFrontFace(GL_CCW);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glViewport(0, 0, screenWidth, screenHeight);
+}
+
+void advanceMs(double ms) {
+    advanceVirtualCounter(static_cast<int64_t>(ms * static_cast<double>(countsPerSecond) / 1000.0));
+}
+
+// The frame as drawn, rows bottom first; brightness is r + g + b, extents are fractions of the frame.
+struct Frame {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;
+    const unsigned char* at(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
+    int sum(int x, int y) const { return at(x, y)[0] + at(x, y)[1] + at(x, y)[2]; }
+    double mean(double x0 = 0, double y0 = 0, double x1 = 1, double y1 = 1) const {
+        double total = 0;
+        int n = 0;
+        for (int y = int(y0 * height); y < int(y1 * height); ++y)
+            for (int x = int(x0 * width); x < int(x1 * width); ++x, ++n) total += sum(x, y);
+        return n ? total / n : 0.0;
+    }
+    int brightest(double y0 = 0, double y1 = 1) const {  // channel, over the rows y0 .. y1
+        int best = 0;
+        for (int y = int(y0 * height); y < int(y1 * height); ++y)
+            for (int x = 0; x < width * 3; ++x) best = std::max<int>(best, rgb[y * width * 3 + x]);
+        return best;
+    }
+};
+
+Frame readFrame() {
+    Frame frame{screenWidth, screenHeight, std::vector<unsigned char>(size_t(screenWidth) * screenHeight * 3)};
+    glFinish();
+    glReadBuffer(GL_FRONT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, frame.width, frame.height, GL_RGB, GL_UNSIGNED_BYTE, frame.rgb.data());
+    return frame;
+}
+
+// One frame of a scene as the frame clock draws it (clear, identity, the scene), read back.
+Frame drawn(int (*scene)(double), double sceneMs) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    scene(sceneMs);
+    return readFrame();
+}
+
+std::vector<Particle*> particles() {
+    std::vector<Particle*> list;
+    for (Particle* p = particleSystem.head; p; p = p->next) list.push_back(p);
+    return list;
+}
+
+class Scenes : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(prepareDemo()); }
+    void TearDown() override { restorePlainGlState(); }
+};
+}  // namespace
+
+TEST_F(Scenes, TheTitleIsCentredAndFadesInAndOutAroundTheStrictBoundary) {
+    const Frame title = drawn(drawScene1, 2000.0);
+    // "ODA MERVIK PRESENT'S" on y 0.525..0.575 and the longer "A MULTIMEDIAL OPENGL BASED DEMO" on
+    // 0.425..0.475, bright near their middle; black around them.
+    for (double y : {0.53, 0.43}) {
+        int left = side, right = -1;
+        for (int row = int(y * side); row < int((y + 0.04) * side); ++row)
+            for (int x = 0; x < side; ++x)
+                if (title.at(x, row)[0] > 100) left = std::min(left, x), right = std::max(right, x);
+        EXPECT_NEAR((left + right) / 2.0, side / 2.0, 0.025 * side) << y;
+        EXPECT_NEAR(right - left, ((y > 0.5 ? 19 : 30) * 0.9375 + 1) * 0.025 * side, 0.06 * side) << y;
+        EXPECT_GE(title.brightest(y, y + 0.04), 180);  // softened by filtering, yet near white
+    }
+    EXPECT_LT(title.brightest(0.49, 0.51), 40);
+    EXPECT_LT(title.brightest(0.0, 0.40), 40);
+    EXPECT_LT(title.brightest(0.60, 1.0), 40);
+
+    const double full = title.mean();
+    EXPECT_NEAR(drawn(drawScene1, 500.0).mean() / full, 0.5, 0.03);   // fade in over 0..1000
+    EXPECT_NEAR(drawn(drawScene1, 3250.0).mean() / full, 0.5, 0.03);  // fade out over 3000..3500
+    EXPECT_LT(drawn(drawScene1, 3499.5).brightest(), 5);
+    // At exactly 3500 ms only the clear colour shows; just after it the opening fade covers the grey.
+    glClearColor(0.5f, 0.5f, 0.5f, 1.0f);
+    const Frame boundary = drawn(drawScene1, 3500.0);
+    for (size_t i = 0; i < boundary.rgb.size(); i += 3 * 7) ASSERT_NEAR(boundary.rgb[i], 128, 1) << i;
+    EXPECT_LT(drawn(drawScene1, 3500.5).mean(), 6.0);
+    // The closing fade ends in black.
+    EXPECT_GT(drawn(drawScene1, 120000.0).brightest(), 100);
+    EXPECT_LT(drawn(drawScene1, 129999.0).brightest(), 3);
+}
+
+TEST_F(Scenes, SceneOnesCameraShipAndModuleFollowTheirPathsAndHoldAtTheirEnds) {
+    drawn(drawScene1, 23500.0);  // u = 1: the second control point of the flight
+    EXPECT_NEAR(cameraEye.x, -1000.0f, 0.01f);
+    EXPECT_NEAR(cameraEye.y, 100.0f, 0.01f);
+    drawn(drawScene1, 63499.0);
+    const Vector3 end = cameraEye;
+    EXPECT_NEAR(end.x, 1300.0f, 1.0f);
+    EXPECT_NEAR(end.y, -1000.0f, 1.0f);
+    drawn(drawScene1, 63499.99999);  // u just under 3, 3.0f once rounded: the eye holds
+    EXPECT_EQ(cameraEye.x, end.x);
+    drawn(drawScene1, 70000.0);
+    EXPECT_EQ(cameraEye.x, end.x);
+    EXPECT_FLOAT_EQ(shipSpinAngle, 240.0f);
+    const Vector3 shipBefore = shipPosition;
+    drawn(drawScene1, 75000.0);  // at exactly 75000 the ship is neither spun nor moved
+    EXPECT_FLOAT_EQ(shipSpinAngle, 240.0f);
+    EXPECT_EQ(shipPosition.x, shipBefore.x);
+    drawn(drawScene1, 85000.0);  // half way on the ship, camera and target paths
+    EXPECT_NE(shipPosition.x, shipBefore.x);
+    EXPECT_TRUE(cameraTarget.x > 0.0f && cameraTarget.x < 380.0f) << cameraTarget.x;
+    // A hair before the path's end the parameter rounds to 1: eye and target keep their places.
+    drawn(drawScene1, 94999.0);
+    const Vector3 eye = cameraEye, target = cameraTarget;
+    drawn(drawScene1, 94999.99999);
+    EXPECT_EQ(cameraEye.x, eye.x);
+    EXPECT_EQ(cameraTarget.x, target.x);
+    EXPECT_GT(drawn(drawScene1, 100000.0).mean(), 3.0);  // the sky, not a black frame
+    EXPECT_FLOAT_EQ(shipTurnAngle, 90.0f);
+    drawn(drawScene1, 117500.0);  // the module and the camera half way on their last paths
+    EXPECT_FLOAT_EQ(shipPosition.x, 380.0f);
+    EXPECT_FLOAT_EQ(cameraTarget.y, 28.0f);
+    EXPECT_TRUE(modulePosition.y < 150.0f && modulePosition.y > 28.0f) << modulePosition.y;
+    drawn(drawScene1, 129999.99999);
+    EXPECT_NE(modulePosition.x, 0.0f);
+    EXPECT_NE(cameraEye.x, 0.0f);
+}
+
+TEST_F(Scenes, TheLogoGrowsOncePerFrameAfter22SecondsUntilItGoes) {
+    for (double ms : {21000.0, 22000.0}) drawn(drawScene1, ms);
+    EXPECT_FLOAT_EQ(logoZoom, 1.0f);
+    for (double ms : {22001.0, 22002.0, 25000.0}) drawn(drawScene1, ms);
+    EXPECT_FLOAT_EQ(logoZoom, 1.03f);
+}
+
+TEST_F(Scenes, EffectsPlayOnceAtTheirMomentsAndOnlyWithSoundOn) {
+    drawn(drawScene1, 4000.0);
+    drawn(drawScene2, 0.0);
+    EXPECT_TRUE(recordedSoundCalls().empty());
+    EXPECT_FALSE(effect1Started || rockStarted);
+    soundEnabled = true;
+    struct Case {
+        int (*scene)(double);
+        SoundSample* sample;
+        bool* started;
+        std::vector<double> times;
+        size_t first;  // of the times, the one that starts the effect
+        const char* volume;
+    };
+    const Case cases[] = {
+        {drawScene1, &effectSample1, &effect1Started, {3500.0, 3510.0, 3600.0, 20000.0}, 1, "180"},
+        {drawScene2, &rockSample, &rockStarted, {0.0, 16.0, 4016.0, 19000.0}, 0, "150"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.volume);
+        *c.started = false;
+        *c.sample = SoundSample{21};
+        recordSoundCalls();
+        for (size_t i = 0; i < c.times.size(); ++i) {
+            drawn(c.scene, c.times[i]);
+            ASSERT_EQ(recordedSoundCalls().size(), i < c.first ? 0u : 2u) << c.times[i];
+        }
+        EXPECT_EQ(recordedSoundCalls()[0], "play 21 -> 0");
+        EXPECT_EQ(recordedSoundCalls()[1], std::string("volume 0 ") + c.volume);
+        EXPECT_TRUE(*c.started);
+        *c.sample = SoundSample{};
+    }
+
+    // New emitters every 15 s; their puff is silent before 5 s into the scene.
+    puffSample = SoundSample{22};
+    recordSoundCalls();
+    advanceMs(15001.0);  // the start-up's emitters have all died meanwhile
+    drawn(drawScene1, 4100.0);
+    ASSERT_EQ(particles().size(), 1u);
+    EXPECT_LT(particleSystem.head->lifeTimer.elapsedMs(), 1.0);
+    advanceMs(14000.0);
+    drawn(drawScene1, 6000.0);  // the interval has not passed again
+    EXPECT_TRUE(recordedSoundCalls().empty());
+    advanceMs(1001.0);
+    drawn(drawScene1, 6100.0);
+    ASSERT_EQ(recordedSoundCalls().size(), 2u);
+    EXPECT_EQ(recordedSoundCalls()[1], "volume 0 100");
+    puffSample = SoundSample{};
+}
+
+TEST_F(Scenes, ParticlesMoveOnlyInSceneOne) {
+    for (int i = 0; i < 3; ++i) particleSystem.spawnRandomEmitter();
+    for (int frame = 0; frame < 20; ++frame) {
+        advanceMs(50.0);
+        drawn(drawScene1, 10000.0 + 50.0 * frame);
+    }
+    const std::vector<Particle*> list = particles();
+    ASSERT_GT(list.size(), 3u);  // the emitters have left puffs
+    std::vector<float> xs;
+    for (Particle* p : list) xs.push_back(p->position.x);
+    auto same = [&] {
+        const std::vector<Particle*> now = particles();
+        bool equal = now == list;
+        for (size_t i = 0; equal && i < now.size(); ++i) equal = now[i]->position.x == xs[i];
+        return equal;
+    };
+    for (auto scene : {drawScene2, drawScene3, drawScene4})
+        for (int frame = 0; frame < 5; ++frame) {
+            advanceMs(100.0);
+            drawn(scene, 1000.0 + 100.0 * frame);
+        }
+    EXPECT_TRUE(same());
+    advanceMs(100.0);
+    drawn(drawScene1, 12000.0);
+    EXPECT_FALSE(same());
+}
+
+TEST_F(Scenes, SceneTwoTurnsInWholeDegreesFromAZeroFirstFrameAndFadesToOpaqueBlack) {
+    EXPECT_GT(drawn(drawScene2, 0.0).brightest(), 60);  // first call: no frame time, no fade (strict)
+    for (int i = 1; i <= 5; ++i) drawn(drawScene2, 4.0 * i);  // 0.8 degree each
+    EXPECT_EQ(moduleSpinAngle, 0);
+    EXPECT_EQ(spiralAngle, 0);
+    drawn(drawScene2, 40.0);  // 20 ms: 4 degrees
+    EXPECT_EQ(moduleSpinAngle, 4);
+    EXPECT_EQ(spiralAngle, 4);
+    spiralAngle = 356;
+    drawn(drawScene2, 60.0);  // 360 itself occurs
+    EXPECT_EQ(spiralAngle, 360);
+    drawn(drawScene2, 80.0);  // past 360: back to 0
+    EXPECT_EQ(spiralAngle, 0);
+    EXPECT_EQ(moduleSpinAngle, 12);
+    EXPECT_EQ(drawn(drawScene2, 19000.0).brightest(), 0);
+}
+
+// The 512 x 512 corner captured into the feedback texture, each window size in a process of its own:
+// the shared offscreen window does not come back reliably from a resize. A window smaller than the
+// corner leaves the texels beyond it black.
+TEST(ScenesAlone, SceneTwoCapturesTheFramesCornerInto512Texels) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    for (const auto& [width, height] : {std::pair{512, 512}, std::pair{256, 200}}) {
+        SCOPED_TRACE(height);
+        auto child = [width = width, height = height] {
+            if (!prepareDemo(width, height)) std::exit(100);
+            for (int i = 0; i < 3; ++i) drawn(drawScene2, 5000.0 + 20.0 * i);
+            EXPECT_GT(drawn(drawScene2, 5060.0).mean(), 3.0);  // the blurred image under the sharp module
+            glBindTexture(GL_TEXTURE_2D, blurTexture);
+            GLint size[2] = {}, filters[2] = {};
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &size[0]);
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &size[1]);
+            glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filters[0]);
+            glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &filters[1]);
+            EXPECT_TRUE(size[0] == 512 && size[1] == 512);
+            EXPECT_TRUE(filters[0] == GL_NEAREST && filters[1] == GL_NEAREST);
+            std::vector<unsigned char> texels(512 * 512 * 3);
+            glPixelStorei(GL_PACK_ALIGNMENT, 1);
+            glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+            int inside = 0, outside = 0;  // texels holding the module, the spiral and their trails
+            for (int i = 0; i < 512 * 512; ++i) {
+                const int value = texels[i * 3] + texels[i * 3 + 2];
+                if (i % 512 < width && i / 512 < height)
+                    inside += value > 30;
+                else
+                    outside += value > 0;
+            }
+            std::fprintf(stderr, "lit texels inside the window %d, outside %d\n", inside, outside);
+            EXPECT_GT(inside, 1000);
+            EXPECT_EQ(outside, 0);
+            std::exit(::testing::Test::HasFailure() ? 1 : 0);
+        };
+        EXPECT_EXIT(child(), ::testing::ExitedWithCode(0), "");
+    }
+}
+
+TEST_F(Scenes, SceneThreeClearsGreyFromItsSecondFrameUnderFogAndCaptionsOverItsFades) {
+    // No fade at 3000 ms, so the sky at the top shows the clear colour: black on the first frame.
+    EXPECT_EQ(drawn(drawScene3, 3000.0).sum(side / 2, side - 2), 0);
+    EXPECT_NEAR(drawn(drawScene3, 3020.0).sum(side / 2, side - 2), 3 * 178, 6);
+    GLint mode = 0;
+    GLfloat density = 0, colour[4] = {}, light[4] = {};
+    glGetIntegerv(GL_FOG_MODE, &mode);
+    glGetFloatv(GL_FOG_DENSITY, &density);
+    glGetFloatv(GL_FOG_COLOR, colour);
+    glGetLightfv(GL_LIGHT1, GL_POSITION, light);
+    EXPECT_TRUE(glIsEnabled(GL_FOG));
+    EXPECT_EQ(mode, GL_EXP);
+    EXPECT_FLOAT_EQ(density, 0.001f);
+    EXPECT_FLOAT_EQ(colour[0], 0.7f);
+    EXPECT_FLOAT_EQ(light[0], 1000.0f);  // eye space: given under the identity modelview
+    EXPECT_NEAR(drawn(drawScene3, 1500.0).sum(side / 2, side - 2), 3 * 89, 6);  // fade-in half way
+
+    // Captions: low on the screen while the fade-in is nearly black, gone at 7000 ms (strict), and
+    // both closing lines bright over a 98 % black fade-out.
+    Frame frame = drawn(drawScene3, 100.0);
+    EXPECT_GE(frame.brightest(0.14, 0.16), 120);
+    EXPECT_LT(frame.brightest(0.3, 0.7), 30);
+    const int withCaption = drawn(drawScene3, 6990.0).brightest(0.14, 0.16);
+    EXPECT_LT(drawn(drawScene3, 7000.0).brightest(0.14, 0.16), withCaption - 20);
+    frame = drawn(drawScene3, 38900.0);
+    EXPECT_GE(frame.brightest(0.52, 0.54), 120);
+    EXPECT_GE(frame.brightest(0.46, 0.48), 120);
+    EXPECT_LT(frame.brightest(0.0, 0.3), 15);
+    EXPECT_LT(frame.brightest(0.7, 1.0), 15);
+}
+
+TEST_F(Scenes, SceneThreesTargetStopsBeforeTheEyeAndItsGreyAndFogCarryIntoSceneFour) {
+    drawn(drawScene3, 0.0);
+    EXPECT_FLOAT_EQ(cameraEye.x, 300.0f);
+    EXPECT_FLOAT_EQ(cameraEye.z, 1200.0f);
+    drawn(drawScene3, 38700.0);
+    const Vector3 eye = cameraEye, target = cameraTarget;
+    drawn(drawScene3, 38990.0);
+    EXPECT_NE(cameraEye.x, eye.x);
+    EXPECT_EQ(cameraTarget.x, target.x);
+    EXPECT_EQ(cameraTarget.y, target.y);
+    EXPECT_LT(cameraEye.x, 2000.0f);  // never reaches point 8
+    resetSceneState();
+    EXPECT_LT(drawn(drawScene4, 1.0).brightest(), 3);  // scene 4 fades in from black
+    GLfloat clear[4] = {}, density = 0;
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    glGetFloatv(GL_FOG_DENSITY, &density);
+    EXPECT_FLOAT_EQ(clear[0], 0.7f);
+    EXPECT_FLOAT_EQ(density, 0.0002f);
+    EXPECT_TRUE(glIsEnabled(GL_FOG));
+    EXPECT_NEAR(drawn(drawScene4, 4999.0).at(1, side - 2)[0], 178, 8);
+}
+
+TEST_F(Scenes, SceneFourApproachesThenCountsLapsWithoutMovingOnTheBoundary) {
+    drawn(drawScene3, 38990.0);  // the timeline's last frame before: grey, fog, its units
+    resetSceneState();
+    drawn(drawScene4, 0.0);
+    EXPECT_FLOAT_EQ(cameraEye.x, -6000.0f);
+    EXPECT_FLOAT_EQ(cameraEye.y, 400.0f);
+    drawn(drawScene4, 4999.0);
+    const float nearEnd = cameraEye.x;
+    drawn(drawScene4, 4999.9999999);  // the parameter rounds to 1: the eye keeps its place
+    EXPECT_EQ(cameraEye.x, nearEnd);
+    drawn(drawScene4, 5000.0);  // the lap starts where the approach ended
+    EXPECT_NEAR(cameraEye.x, -500.0f, 0.01f);
+    EXPECT_EQ(orbitLap, 0);
+    drawn(drawScene4, 29990.0);
+    const Vector3 eye = cameraEye;
+    drawn(drawScene4, 30010.0);  // just over five segments: only the lap is counted
+    EXPECT_EQ(orbitLap, 1);
+    EXPECT_EQ(cameraEye.x, eye.x);
+    EXPECT_EQ(cameraEye.z, eye.z);
+    drawn(drawScene4, 30020.0);  // the new lap starts near its beginning
+    EXPECT_NEAR(cameraEye.x, -500.0f, 5.0f);
+    EXPECT_NEAR(cameraEye.z, -500.0f, 5.0f);
+    // A stall of several laps: one lap caught up per frame, the eye standing still meanwhile.
+    for (int frame = 0; frame < 3; ++frame) drawn(drawScene4, 30020.0 + 3 * 25000.0);
+    EXPECT_EQ(orbitLap, 4);
+    EXPECT_NEAR(cameraEye.x, -500.0f, 5.0f);
+}
+
+TEST_F(Scenes, SceneFoursLogoShowsWithoutFogAndTheCreditsClimbFasterAndFaster) {
+    drawn(drawScene3, 38990.0);
+    resetSceneState();
+    // The logo's rectangle: from (0.16, 0.7), 0.675 x 0.15 of the screen, shown from 5000 to 25000 (strict).
+    const double without = drawn(drawScene4, 5000.0).mean(0.2, 0.72, 0.8, 0.84);
+    const double with = drawn(drawScene4, 5000.5).mean(0.2, 0.72, 0.8, 0.84);
+    EXPECT_GT(with, without + 20.0);
+    EXPECT_TRUE(glIsEnabled(GL_FOG));
+    EXPECT_LT(drawn(drawScene4, 25000.0).mean(0.2, 0.72, 0.8, 0.84), with - 20.0);
+
+    resetSceneState();
+    drawn(drawScene4, 20000.0);
+    EXPECT_FLOAT_EQ(creditsScroll, -0.7f);  // strict: no credits yet
+    drawn(drawScene4, 30000.0);
+    EXPECT_FLOAT_EQ(creditsScroll, -0.7f + 10000.0f * 2e-8f);
+    // Far into the scene each frame moves the block by 0.05 of the screen. "ORX HALVEX" is centred
+    // at scroll + 0.5 with glyphs 0.05 high: the highest white row (text added onto grey) at 0.575, then 0.625.
+    creditsScroll = 0.0f;
+    std::vector<int> tops;
+    for (int frame = 0; frame < 2; ++frame) {
+        const Frame f = drawn(drawScene4, 20000.0 + 2.5e6);
+        int top = f.height - 1;
+        while (top >= 0 && std::none_of(f.rgb.begin() + top * f.width * 3, f.rgb.begin() + (top + 1) * f.width * 3,
+                                        [](unsigned char c) { return c >= 250; }))
+            --top;
+        tops.push_back(top);
+    }
+    EXPECT_NEAR(tops[0], 0.575 * side, 3);
+    EXPECT_NEAR(tops[1] - tops[0], 0.05 * side, 2);
+}
+
+TEST_F(Scenes, RenderFrameHandsEachSpanOfDemoTimeToItsScene) {
+    advanceMs(2000.0);
+    renderFrame();
+    EXPECT_NEAR(demoTime, 2000.0, 1e-6);
+    const Frame title = readFrame();
+    EXPECT_GT(title.mean(0, 0.52, 1, 0.58), 5.0);
+    EXPECT_EQ(title.mean(0, 0, 1, 0.4), 0.0);
+    soundEnabled = true;
+    advanceMs(130500.0 - 2000.0);  // scene 2: the rock effect, once
+    renderFrame();
+    EXPECT_TRUE(rockStarted);
+    EXPECT_FALSE(effect1Started);  // scene 1 never ran with sound on
+    advanceMs(20000.0);  // scene 3: its grey clear colour from the next frame on
+    renderFrame();
+    GLfloat clear[4] = {};
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    EXPECT_FLOAT_EQ(clear[0], 0.7f);
+    advanceMs(39000.0 + 25000.0);  // scene 4 at 25.5 s: the credits have started
+    renderFrame();
+    EXPECT_GT(creditsScroll, -0.7f);
+}
+
+// Billboards face the camera whatever the modelview rotation, with the scale not normalised away,
+// (0, 0) of the texture at the bottom left, and explicit axes overriding the current rotation.
+TEST(SceneBillboard, FacesTheCameraAtItsScaledSizeWithTheTextureUpright) {
+    ASSERT_TRUE(makeGlTestContext(side, side));
+    restorePlainGlState();
+    glReadBuffer(GL_FRONT);
+    glMatrixMode(GL_PROJECTION);
+    glOrtho(-1, 1, -1, 1, -10, 10);
+    glMatrixMode(GL_MODELVIEW);
+    auto rgbAt = [](int x, int y) {
+        unsigned char pixel[4] = {};
+        glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+        return std::vector<int>{pixel[0], pixel[1], pixel[2]};
+    };
+    // A 2 x 2 texture: red bottom left, green bottom right, white top left, blue top right.
+    const unsigned char texels[] = {255, 0, 0, 0, 255, 0, 255, 255, 255, 0, 0, 255};
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, texels);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glRotatef(50.0f, 0.3f, 1.0f, 0.2f);
+    glScalef(1.5f, 1.5f, 1.5f);  // half-size 0.2 spans 0.3 model units: 0.45 of the half-viewport
+    glEnable(GL_TEXTURE_2D);
+    drawBillboard(Vector3{0.0f, 0.0f, 0.0f}, 0.2f);
+    glDisable(GL_TEXTURE_2D);
+    glFinish();
+    const int c = side / 2, in = static_cast<int>(side / 2 * 0.45f) - 3, out = in + 6;
+    EXPECT_EQ(rgbAt(c - in, c - in), (std::vector<int>{255, 0, 0}));
+    EXPECT_EQ(rgbAt(c + in, c - in), (std::vector<int>{0, 255, 0}));
+    EXPECT_EQ(rgbAt(c + in, c + in), (std::vector<int>{0, 0, 255}));
+    EXPECT_EQ(rgbAt(c - in, c + in), (std::vector<int>{255, 255, 255}));
+    for (const auto& [x, y] : {std::pair{c - out, c}, {c + out, c}, {c, c - out}, {c, c + out}})
+        EXPECT_EQ(rgbAt(x, y), (std::vector<int>{0, 0, 0})) << x << "," << y;
+    glDeleteTextures(1, &texture);
+
+    // Rolled by 45 degrees but drawn with the axes read before: a diamond, not an upright square.
+    glClear(GL_COLOR_BUFFER_BIT);
+    glLoadIdentity();
+    const BillboardAxes upright = readBillboardAxes();
+    glRotatef(45.0f, 0.0f, 0.0f, 1.0f);
+    drawBillboardWithAxes(Vector3{0.0f, 0.0f, 0.0f}, 0.5f, upright);
+    glFinish();
+    EXPECT_EQ(rgbAt(c + 80, c)[0], 255);  // along x the diamond reaches 0.707 of the half-viewport
+    EXPECT_EQ(rgbAt(c + 60, c + 60)[0], 0);
+    restorePlainGlState();
+}
+
+// The start-up and the shutdown in processes of their own (the shutdown destroys the window).
+TEST(ScenesAlone, StartUpLoadsInOrderAndShutdownReleasesEverything) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto child = [](bool sound) {
+        if (!startProcess(side, side)) std::exit(100);
+        soundEnabled = sound;
+        loadDemo();
+        // The render state: unit 1 active, combining unit 0's colour with the detail texture doubled.
+        auto env = [](GLenum name) {
+            GLint value = 0;
+            glGetTexEnviv(GL_TEXTURE_ENV, name, &value);
+            return value;
+        };
+        GLint active = 0;
+        GLfloat scale = 0, clear[4] = {};
+        glGetIntegerv(GL_ACTIVE_TEXTURE_ARB, &active);
+        glGetTexEnvfv(GL_TEXTURE_ENV, GL_RGB_SCALE_ARB, &scale);
+        EXPECT_EQ(active, GL_TEXTURE1_ARB);
+        EXPECT_EQ(env(GL_TEXTURE_ENV_MODE), GL_COMBINE_ARB);
+        EXPECT_EQ(env(GL_COMBINE_RGB_ARB), GL_MODULATE);
+        EXPECT_TRUE(env(GL_SOURCE0_RGB_ARB) == GL_PREVIOUS_ARB && env(GL_OPERAND0_RGB_ARB) == GL_SRC_COLOR);
+        EXPECT_TRUE(env(GL_SOURCE1_RGB_ARB) == GL_TEXTURE && env(GL_OPERAND1_RGB_ARB) == GL_SRC_COLOR);
+        EXPECT_EQ(scale, 2.0f);
+        glActiveTextureARB(GL_TEXTURE0_ARB);
+        EXPECT_EQ(env(GL_TEXTURE_ENV_MODE), GL_MODULATE);
+        EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D) && glIsEnabled(GL_DEPTH_TEST) && glIsEnabled(GL_LIGHTING));
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+        EXPECT_EQ(clear[0] + clear[1] + clear[2], 0.0f);
+        const struct {
+            GLenum target, name;
+            float value[4];
+        } lighting[] = {{GL_FRONT, GL_AMBIENT, {1, 1, 1, 1}},      {GL_FRONT, GL_DIFFUSE, {0, 0, 0, 1}},
+                        {GL_FRONT, GL_SHININESS, {10}},            {GL_LIGHT0, GL_DIFFUSE, {0.3f, 0.3f, 0.3f, 1}},
+                        {GL_LIGHT0, GL_SPECULAR, {1, 1, 1, 1}},    {GL_LIGHT1, GL_SPECULAR, {0, 0, 1, 1}},
+                        {GL_LIGHT1, GL_POSITION, {1300, -1000, 299, 1}}};  // eye space: under the identity
+        for (const auto& row : lighting) {
+            GLfloat got[4] = {};
+            (row.target == GL_FRONT ? glGetMaterialfv : glGetLightfv)(row.target, row.name, got);
+            for (int i = 0; i < 4; ++i) EXPECT_NEAR(got[i], row.value[i], 1e-4f) << row.target << " " << row.name;
+        }
+        // Every asset, the three emitters, the lists; no message; the music loaded after init and
+        // before the effects, started last at volume 180.
+        for (int slot = 0; slot < skyImageCount; ++slot)
+            EXPECT_TRUE(skyImages[slot]->pixels && glIsTexture(skyImages[slot]->texture));
+        for (int slot = 0; slot < sceneImageCount; ++slot)
+            EXPECT_TRUE(sceneImages[slot]->pixels && glIsTexture(sceneImages[slot]->texture));
+        EXPECT_EQ(sceneImages[0]->bytesPerPixel, 4);  // orx.tga with alpha
+        EXPECT_EQ(sceneImages[1]->bytesPerPixel, 3);  // sun.jpg
+        for (const Model* model : {&spaceModel, &shipModel, &moduleModel, &terrainModel, &logoModel})
+            EXPECT_GT(model->data.objectCount, 0);
+        EXPECT_TRUE(terrainModel.detailMode == 1 && terrainModel.textures[100] && spaceModel.detailMode == 0);
+        EXPECT_EQ(particles().size(), 3u);
+        EXPECT_TRUE(fontListBase != 0 && skyBoxList != 0);
+        EXPECT_EQ(demoTime, 0.0);
+        EXPECT_TRUE(recordedMessages().empty());
+        std::vector<std::string> calls = recordedSoundCalls();
+        if (sound) {
+            auto index = [&](const std::string& prefix) {
+                return std::find_if(calls.begin(), calls.end(), [&](auto& l) { return l.rfind(prefix, 0) == 0; }) -
+                       calls.begin();
+            };
+            EXPECT_LT(index("init 44100 32"), index("load data/sound/ikarie.mp3"));
+            EXPECT_LT(index("load data/sound/ikarie.mp3"), index("load data/sound/rock.wav"));
+            EXPECT_EQ(index("play "), std::ssize(calls) - 2);
+            EXPECT_EQ(calls.back().substr(calls.back().size() - 4), " 180");
+        }
+        // Shutdown: everything released, and with sound on the four samples freed, then the close.
+        recordSoundCalls();
+        shutdownDemo();
+        for (int slot = 0; slot < sceneImageCount; ++slot) EXPECT_FALSE(sceneImages[slot]);
+        for (int slot = 0; slot < skyImageCount; ++slot) EXPECT_FALSE(skyImages[slot]);
+        EXPECT_TRUE(!particleSystem.head && particleSystem.headTextures.count == 0);
+        for (const Model* model : {&spaceModel, &shipModel, &moduleModel, &terrainModel, &logoModel}) {
+            EXPECT_EQ(model->data.objectCount, 0);
+            for (const Image* texture : model->textures) EXPECT_FALSE(texture);
+        }
+        EXPECT_TRUE(!renderContext && !windowHandle);
+        calls = recordedSoundCalls();
+        EXPECT_EQ(calls.size(), sound ? 5u : 0u);
+        EXPECT_TRUE(!sound || (calls.size() == 5 && calls[0].rfind("free ", 0) == 0 && calls[4] == "close"));
+        std::exit(::testing::Test::HasFailure() ? 1 : 0);
+    };
+    EXPECT_EXIT(child(true), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(child(false), ::testing::ExitedWithCode(0), "");
+}
+
+TEST(ScenesAlone, WithoutMultitexturingNothingIsBuiltNoMusicStartsAndAQuitIsPending) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto child = [] {
+        if (!startProcess(side, side)) std::exit(100);
+        soundEnabled = true;
+        hideGlExtensionForTest("GL_ARB_multitexture");
+        loadDemo();
+        EXPECT_TRUE(quitRequestPending());
+        EXPECT_TRUE(!recordedMessages().empty() && recordedMessages().back().caption == "Chyba");
+        EXPECT_FALSE(glActiveTextureARB);
+        EXPECT_TRUE(fontListBase == 0 && skyBoxList == 0);
+        EXPECT_TRUE(recordedSoundCalls().empty());
+        discardPreloadedSounds();
+        std::exit(::testing::Test::HasFailure() ? 1 : 0);
+    };
+    EXPECT_EXIT(child(), ::testing::ExitedWithCode(0), "");
+}
