@@ -9,38 +9,29 @@
 
 #include "model/chunk_ids3ds.h"
 
-void putU16(Bytes& out, std::uint16_t value) {
-    out.push_back(static_cast<std::uint8_t>(value));
-    out.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-void putU32(Bytes& out, std::uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
-}
-void putF32(Bytes& out, float value) {
-    std::uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    putU32(out, bits);
-}
-void putString(Bytes& out, const std::string& text) {
-    out.insert(out.end(), text.begin(), text.end());
-    out.push_back(0);
-}
-
-std::uint32_t encodedSize(const TestChunk& chunk) {
-    std::uint32_t size = 6 + static_cast<std::uint32_t>(chunk.data.size());
-    for (const TestChunk& child : chunk.children) size += encodedSize(child);
-    return size + static_cast<std::uint32_t>(chunk.tail.size());
-}
-
 namespace {
+template <typename T>
+void put(Bytes& out, T value) {
+    std::uint8_t bytes[sizeof value];
+    std::memcpy(bytes, &value, sizeof value);   // the tests run on little-endian machines, as 3DS files are
+    out.insert(out.end(), bytes, bytes + sizeof value);
+}
+Bytes stringData(const std::string& text) { return Bytes(text.c_str(), text.c_str() + text.size() + 1); }
+
 void encodeInto(const TestChunk& chunk, Bytes& out) {
-    putU16(out, chunk.id);
-    putU32(out, chunk.length ? *chunk.length : encodedSize(chunk));
+    put(out, chunk.id);
+    put(out, chunk.length ? *chunk.length : encodedSize(chunk));
     out.insert(out.end(), chunk.data.begin(), chunk.data.end());
     for (const TestChunk& child : chunk.children) encodeInto(child, out);
     out.insert(out.end(), chunk.tail.begin(), chunk.tail.end());
 }
 }  // namespace
+
+std::uint32_t encodedSize(const TestChunk& chunk) {
+    std::uint32_t size = 6 + static_cast<std::uint32_t>(chunk.data.size() + chunk.tail.size());
+    for (const TestChunk& child : chunk.children) size += encodedSize(child);
+    return size;
+}
 
 Bytes encodeChunk(const TestChunk& chunk) {
     Bytes out;
@@ -49,36 +40,24 @@ Bytes encodeChunk(const TestChunk& chunk) {
 }
 
 TestChunk rawChunk(std::uint16_t id, Bytes data, std::vector<TestChunk> children) {
-    TestChunk chunk;
-    chunk.id = id;
-    chunk.data = std::move(data);
-    chunk.children = std::move(children);
-    return chunk;
+    return TestChunk{id, std::move(data), std::move(children), {}, {}};
 }
 
 TestChunk primaryChunk(std::vector<TestChunk> children) { return rawChunk(chunk3ds::primary, {}, std::move(children)); }
 
 TestChunk versionChunk(std::uint32_t version) {
     Bytes data;
-    putU32(data, version);
+    put(data, version);
     return rawChunk(chunk3ds::fileVersion, data);
 }
 
-TestChunk meshVersionChunk(std::uint32_t version) {
-    Bytes data;
-    putU32(data, version);
-    return rawChunk(chunk3ds::meshVersion, data);
-}
-
 TestChunk meshDataChunk(std::vector<TestChunk> children, bool withMeshVersion) {
-    if (withMeshVersion) children.insert(children.begin(), meshVersionChunk());
+    if (withMeshVersion) children.insert(children.begin(), rawChunk(chunk3ds::meshVersion, {3, 0, 0, 0}));
     return rawChunk(chunk3ds::meshData, {}, std::move(children));
 }
 
 TestChunk namedObjectChunk(const std::string& name, std::vector<TestChunk> children) {
-    Bytes data;
-    putString(data, name);
-    return rawChunk(chunk3ds::namedObject, data, std::move(children));
+    return rawChunk(chunk3ds::namedObject, stringData(name), std::move(children));
 }
 
 TestChunk triangleMeshChunk(std::vector<TestChunk> children) {
@@ -87,92 +66,66 @@ TestChunk triangleMeshChunk(std::vector<TestChunk> children) {
 
 TestChunk vertexListChunk(const std::vector<Vector3>& vertices) {
     Bytes data;
-    putU16(data, static_cast<std::uint16_t>(vertices.size()));
-    for (const Vector3& v : vertices) {
-        putF32(data, v.x);
-        putF32(data, v.y);
-        putF32(data, v.z);
-    }
+    put(data, static_cast<std::uint16_t>(vertices.size()));
+    for (const Vector3& v : vertices)
+        for (float f : {v.x, v.y, v.z}) put(data, f);
     return rawChunk(chunk3ds::vertexList, data);
 }
 
 TestChunk faceListChunk(const std::vector<TestFace>& faces, std::vector<TestChunk> inner) {
     Bytes data;
-    putU16(data, static_cast<std::uint16_t>(faces.size()));
-    for (const TestFace& face : faces) {
-        putU16(data, face.a);
-        putU16(data, face.b);
-        putU16(data, face.c);
-        putU16(data, face.flags);
-    }
+    put(data, static_cast<std::uint16_t>(faces.size()));
+    for (const TestFace& face : faces)
+        for (std::uint16_t field : {face.a, face.b, face.c, std::uint16_t{7}}) put(data, field);   // 7: edge flags
     return rawChunk(chunk3ds::faceList, data, std::move(inner));
 }
 
 TestChunk materialGroupChunk(const std::string& material, const std::vector<std::uint16_t>& faces) {
-    Bytes data;
-    putString(data, material);
-    putU16(data, static_cast<std::uint16_t>(faces.size()));
-    for (std::uint16_t face : faces) putU16(data, face);
+    Bytes data = stringData(material);
+    put(data, static_cast<std::uint16_t>(faces.size()));
+    for (std::uint16_t face : faces) put(data, face);
     return rawChunk(chunk3ds::faceMaterialGroup, data);
-}
-
-TestChunk smoothingGroupChunk(std::size_t faceCount) {
-    Bytes data;
-    for (std::size_t i = 0; i < faceCount; ++i) putU32(data, 1);
-    return rawChunk(chunk3ds::smoothingGroups, data);
 }
 
 TestChunk mappingCoordsChunk(const std::vector<Vector2>& coords) {
     Bytes data;
-    putU16(data, static_cast<std::uint16_t>(coords.size()));
-    for (const Vector2& c : coords) {
-        putF32(data, c.u);
-        putF32(data, c.v);
-    }
+    put(data, static_cast<std::uint16_t>(coords.size()));
+    for (const Vector2& c : coords)
+        for (float f : {c.u, c.v}) put(data, f);
     return rawChunk(chunk3ds::mappingCoords, data);
 }
 
-TestChunk materialChunk(std::vector<TestChunk> children) { return rawChunk(chunk3ds::material, {}, std::move(children)); }
-
-TestChunk materialNameChunk(const std::string& name) {
-    Bytes data;
-    putString(data, name);
-    return rawChunk(chunk3ds::materialName, data);
+TestChunk materialChunk(std::vector<TestChunk> children) {
+    return rawChunk(chunk3ds::material, {}, std::move(children));
 }
+
+TestChunk materialNameChunk(const std::string& name) { return rawChunk(chunk3ds::materialName, stringData(name)); }
 
 TestChunk diffuseChunk(std::uint8_t red, std::uint8_t green, std::uint8_t blue, bool withGamma) {
     std::vector<TestChunk> colors = {rawChunk(chunk3ds::color24, {red, green, blue})};
-    if (withGamma)
-        colors.push_back(rawChunk(chunk3ds::color24Gamma, {static_cast<std::uint8_t>(255 - red),
-                                                           static_cast<std::uint8_t>(255 - green),
-                                                           static_cast<std::uint8_t>(255 - blue)}));
+    if (withGamma) colors.push_back(rawChunk(chunk3ds::color24Gamma, {uint8_t(~red), uint8_t(~green), uint8_t(~blue)}));
     return rawChunk(chunk3ds::diffuseColor, {}, std::move(colors));
 }
 
+// A texture map as 3ds Max writes it: a percentage, the file name and the tiling flags.
 TestChunk textureMapChunk(const std::string& fileName) {
-    Bytes percent;
-    putU16(percent, 100);
-    Bytes name;
-    putString(name, fileName);
     return rawChunk(chunk3ds::textureMap1, {},
-                    {rawChunk(0x0030, percent), rawChunk(chunk3ds::mapFileName, name), rawChunk(0xA351, {0, 0})});
+                    {rawChunk(0x0030, {100, 0}), rawChunk(chunk3ds::mapFileName, stringData(fileName)),
+                     rawChunk(0xA351, {0, 0})});
 }
 
-std::string writeTempFile(const Bytes& bytes, const std::string& stem) {
+std::string writeTempFile(const Bytes& bytes) {
     const char* folder = std::getenv("TMPDIR");
-    std::string path = std::string(folder && *folder ? folder : "/tmp") + "/" + stem + "-XXXXXX";
-    std::vector<char> buffer(path.begin(), path.end());
-    buffer.push_back('\0');
-    const int fd = mkstemp(buffer.data());
+    std::string path = std::string(folder && *folder ? folder : "/tmp") + "/reader3ds-XXXXXX";
+    const int fd = mkstemp(path.data());
     if (fd < 0) return {};
-    const ssize_t written = write(fd, bytes.data(), bytes.size());
+    const bool written = write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
     close(fd);
-    if (written != static_cast<ssize_t>(bytes.size())) return {};
-    return buffer.data();
+    return written ? path : std::string();
 }
 
 Reader3ds::Status importBytes(const Bytes& bytes, Model3ds& model, std::vector<TracedChunk3ds>* trace) {
-    const std::string path = writeTempFile(bytes, "reader3ds");
+    const std::string path = writeTempFile(bytes);
     Reader3ds reader;
     reader.traceChunks(trace);
     reader.import(model, path.c_str());
