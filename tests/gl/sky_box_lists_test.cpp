@@ -19,20 +19,16 @@ namespace {
 constexpr int side = 256;
 constexpr float H = 40000.0f;
 
-// One solid colour per sky slot (sky1 .. sky6), then the two logos.
-const unsigned char slotColours[8][3] = {{255, 0, 0},   {0, 255, 0},   {0, 0, 255},   {255, 255, 0},
-                                         {255, 0, 255}, {0, 255, 255}, {255, 128, 0}, {128, 0, 255}};
+// One solid colour per sky slot, sky1 .. sky6.
+const unsigned char slotColours[6][3] = {{255, 0, 0},   {0, 255, 0},   {0, 0, 255},
+                                         {255, 255, 0}, {255, 0, 255}, {0, 255, 255}};
 
-// The faces in drawing order: the slot seen, then the corners at texture coordinates (0.005, 0.005),
-// (0.995, 0.005), (0.995, 0.995), (0.005, 0.995).
-struct FaceRow {
-    int slot;
-    float corners[4][3];
-};
-const FaceRow faces[6] = {
-    {4, {{-H, -H, H}, {H, -H, H}, {H, H, H}, {-H, H, H}}},     {1, {{H, -H, -H}, {-H, -H, -H}, {-H, H, -H}, {H, H, -H}}},
-    {3, {{-H, H, H}, {H, H, H}, {H, H, -H}, {-H, H, -H}}},     {5, {{-H, -H, -H}, {H, -H, -H}, {H, -H, H}, {-H, -H, H}}},
-    {0, {{-H, -H, -H}, {-H, -H, H}, {-H, H, H}, {-H, H, -H}}}, {2, {{H, -H, H}, {H, -H, -H}, {H, H, -H}, {H, H, H}}},
+// The faces in drawing order, each with its corners at texture coordinates (0.005, 0.005),
+// (0.995, 0.005), (0.995, 0.995), (0.005, 0.995): +z, -z, +y, -y, -x, +x.
+const float faces[6][4][3] = {
+    {{-H, -H, H}, {H, -H, H}, {H, H, H}, {-H, H, H}},     {{H, -H, -H}, {-H, -H, -H}, {-H, H, -H}, {H, H, -H}},
+    {{-H, H, H}, {H, H, H}, {H, H, -H}, {-H, H, -H}},     {{-H, -H, -H}, {H, -H, -H}, {H, -H, H}, {-H, -H, H}},
+    {{-H, -H, -H}, {-H, -H, H}, {-H, H, H}, {-H, H, -H}}, {{H, -H, H}, {H, -H, -H}, {H, H, -H}, {H, H, H}},
 };
 const float inset[4][2] = {{0.005f, 0.005f}, {0.995f, 0.005f}, {0.995f, 0.995f}, {0.005f, 0.995f}};
 
@@ -40,7 +36,7 @@ const float inset[4][2] = {{0.005f, 0.005f}, {0.995f, 0.005f}, {0.995f, 0.995f},
 int cornerOf(const FeedbackVertex& v, int face) {
     const float p[3] = {(v.x / side * 2 - 1) * 50000, (v.y / side * 2 - 1) * 50000, -(v.z * 2 - 1) * 50000};
     for (int c = 0; c < 4; ++c) {
-        const float* q = faces[face].corners[c];
+        const float* q = faces[face][c];
         if (std::fabs(p[0] - q[0]) < 2 && std::fabs(p[1] - q[1]) < 2 && std::fabs(p[2] - q[2]) < 2) return c;
     }
     return -1;
@@ -69,12 +65,9 @@ protected:
             Image*& image = i < 6 ? skyImages[i] : sceneImages[i == 6 ? 0 : 5];
             saved[i] = image;
             image = new Image;
-            const unsigned char* c = slotColours[i];
-            const unsigned char texels[12] = {c[0], c[1], c[2], c[0], c[1], c[2], c[0], c[1], c[2], c[0], c[1], c[2]};
             glGenTextures(1, &image->texture);
             glBindTexture(GL_TEXTURE_2D, image->texture);
-            glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, texels);
+            if (i < 6) glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, slotColours[i]);
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
         }
         glViewport(0, 0, side, side);
@@ -115,7 +108,6 @@ TEST_F(SkyBoxTest, FacesComeInOrderWithTheirCornersAndInsetCoordinatesInWhite) {
     for (const FeedbackPolygon& polygon : polygons) {
         // A polygon belongs to the current face or starts the next one.
         for (const FeedbackVertex& v : polygon.vertices) face += face < 5 && cornerOf(v, face) < 0;
-        ASSERT_LT(face, 6);
         for (const FeedbackVertex& v : polygon.vertices) {
             const int c = cornerOf(v, face);
             ASSERT_GE(c, 0) << "face " << face;
@@ -155,49 +147,45 @@ TEST_F(SkyBoxTest, EachFaceShowsItsTextureFromInsideAndNoneFromOutside) {
     EXPECT_FALSE(centreShows({0, 1, 2, 3, 4, 5}));
 }
 
-TEST_F(SkyBoxTest, TheSkyBoxLeavesLightingOnCounterClockwiseAndItsLastFaceBound) {
+TEST_F(SkyBoxTest, ListsLeaveTheirStateAndLogosDrawTheirScaledRectangles) {
+    // The sky box: lighting on, front faces counter-clockwise, unit 0 textured with its last face
+    // ("sky3.jpg") bound, white, the caller's matrix kept.
     glDisable(GL_LIGHTING);
     glFrontFace(GL_CW);
     glColor4f(0.5f, 0.25f, 0.0f, 0.5f);
     glLoadIdentity();
     glTranslatef(3.0f, 4.0f, 5.0f);
     glCallList(skyBoxList);
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-    GLint value = 0;
-    glGetIntegerv(GL_FRONT_FACE, &value);
-    EXPECT_EQ(value, GL_CCW);
-    glGetIntegerv(GL_ACTIVE_TEXTURE_ARB, &value);
-    EXPECT_EQ(value, GL_TEXTURE0_ARB);
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
-    EXPECT_EQ(static_cast<GLuint>(value), skyImages[2]->texture);  // "sky3.jpg"
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING) && glIsEnabled(GL_TEXTURE_2D));
+    const std::pair<GLenum, GLint> expected[] = {{GL_FRONT_FACE, GL_CCW},
+                                                 {GL_ACTIVE_TEXTURE_ARB, GL_TEXTURE0_ARB},
+                                                 {GL_TEXTURE_BINDING_2D, GLint(skyImages[2]->texture)}};
+    for (const auto& [name, value] : expected) {
+        GLint got = 0;
+        glGetIntegerv(name, &got);
+        EXPECT_EQ(got, value) << name;
+    }
     GLfloat colour[4], m[16];
     glGetFloatv(GL_CURRENT_COLOR, colour);
-    for (float c : colour) EXPECT_EQ(c, 1.0f);
+    EXPECT_TRUE(colour[0] == 1 && colour[1] == 1 && colour[2] == 1 && colour[3] == 1);
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
-    EXPECT_EQ(m[12], 3.0f);
-    EXPECT_EQ(m[0], 1.0f);
+    EXPECT_TRUE(m[0] == 1.0f && m[12] == 3.0f);
     glDisable(GL_LIGHTING);
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
 
-TEST_F(SkyBoxTest, LogoListsDrawTheirScaledRectanglesInTheCallersColourAndBlend) {
+    // The logos: 550 x 200 and 450 x 100 scaled by 0.0015, the whole texture, the caller's colour.
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluOrtho2D(0, 1, 0, 1);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
+    glColor4f(0.5f, 0.25f, 1.0f, 0.5f);
     struct Logo {
         GLuint list;
         int slot;
-        float width, height;  // after the 0.0015 scale
+        float width, height;
     };
     for (const Logo& logo : {Logo{orxLogoList, 0, 0.825f, 0.3f}, Logo{qmLogoList, 5, 0.675f, 0.15f}}) {
         SCOPED_TRACE(logo.slot);
-        glColor4f(0.5f, 0.25f, 1.0f, 0.5f);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-        glDisable(GL_TEXTURE_2D);
         int corners = 0;
         for (const FeedbackPolygon& polygon : captureFeedbackPolygons([&] { glCallList(logo.list); }))
             for (const FeedbackVertex& v : polygon.vertices) {
@@ -213,16 +201,11 @@ TEST_F(SkyBoxTest, LogoListsDrawTheirScaledRectanglesInTheCallersColourAndBlend)
             }
         EXPECT_GE(corners, 4);
         glCallList(logo.list);
-        EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D) && glIsEnabled(GL_BLEND));
-        GLint value = 0;
-        glGetIntegerv(GL_BLEND_SRC, &value);
-        EXPECT_EQ(value, GL_SRC_ALPHA);
-        glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
-        EXPECT_EQ(static_cast<GLuint>(value), sceneImages[logo.slot]->texture);
-        GLfloat m[16];
+        GLint bound = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        EXPECT_EQ(static_cast<GLuint>(bound), sceneImages[logo.slot]->texture);
         glGetFloatv(GL_MODELVIEW_MATRIX, m);
         EXPECT_EQ(m[0], 1.0f);  // the scale was popped
     }
-    glDisable(GL_BLEND);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
