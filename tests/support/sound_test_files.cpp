@@ -9,12 +9,12 @@
 #include <cstdlib>
 #include <filesystem>
 
-namespace {
-bool writeFile(const std::string& path, const std::vector<float>& samples, int channels, int sampleRate, int format) {
+bool writeSoundFile(const std::string& path, const std::vector<float>& samples, int channels, int sampleRate) {
+    const bool mp3 = path.size() > 4 && path.compare(path.size() - 4, 4, ".mp3") == 0;
     SF_INFO info{};
     info.samplerate = sampleRate;
     info.channels = channels;
-    info.format = format;
+    info.format = mp3 ? SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III : SF_FORMAT_WAV | SF_FORMAT_PCM_16;
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     if (!file) return false;
     const sf_count_t frames = static_cast<sf_count_t>(samples.size() / static_cast<size_t>(channels));
@@ -22,40 +22,15 @@ bool writeFile(const std::string& path, const std::vector<float>& samples, int c
     sf_close(file);
     return ok;
 }
-}  // namespace
-
-bool writeWavFile(const std::string& path, const std::vector<float>& samples, int channels, int sampleRate) {
-    return writeFile(path, samples, channels, sampleRate, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
-}
-
-bool writeMp3File(const std::string& path, const std::vector<float>& samples, int channels, int sampleRate) {
-    return writeFile(path, samples, channels, sampleRate, SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III);
-}
 
 std::vector<float> stereoTone(int frames, int sampleRate, float amplitude) {
     std::vector<float> s(static_cast<size_t>(frames) * 2);
-    const double twoPi = 6.283185307179586;
-    for (int i = 0; i < frames; ++i) {
-        const double t = static_cast<double>(i) / sampleRate;
-        s[2 * static_cast<size_t>(i)] = static_cast<float>(amplitude * std::sin(twoPi * 440.0 * t));
-        s[2 * static_cast<size_t>(i) + 1] = static_cast<float>(amplitude * std::sin(twoPi * 660.0 * t + 1.0));
+    for (size_t i = 0; i < s.size(); i += 2) {
+        const double t = static_cast<double>(i / 2) / sampleRate;
+        s[i] = static_cast<float>(amplitude * std::sin(2 * M_PI * 440.0 * t));
+        s[i + 1] = static_cast<float>(amplitude * std::sin(2 * M_PI * 660.0 * t + 1.0));
     }
     return s;
-}
-
-std::vector<int16_t> readAllShorts(const std::string& path, int& channels) {
-    SF_INFO info{};
-    std::vector<int16_t> all;
-    channels = 0;
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-    if (!file) return all;
-    channels = info.channels;
-    std::vector<int16_t> chunk(4096 * static_cast<size_t>(info.channels));
-    sf_count_t got;
-    while ((got = sf_readf_short(file, chunk.data(), 4096)) > 0)
-        all.insert(all.end(), chunk.begin(), chunk.begin() + got * info.channels);
-    sf_close(file);
-    return all;
 }
 
 TemporarySoundFolder::TemporarySoundFolder() {

@@ -1,7 +1,7 @@
 // The window procedure and the settings dialog's logic, without any toolkit.
 #include <gtest/gtest.h>
 
-#include <map>
+#include <utility>
 #include <vector>
 
 #include "app/quit_request.h"
@@ -10,15 +10,12 @@
 #include "app/window_proc.h"
 
 namespace {
-class FakeDialog final : public DialogControls {
-public:
-    std::map<int, bool> checked;
-    std::vector<int> setOrder;
+using Checks = std::vector<std::pair<int, bool>>;
+
+struct FakeDialog final : DialogControls {
+    Checks checks;   // every setChecked call, in order
     int result = -1;
-    void setChecked(int controlId, bool on) override {
-        checked[controlId] = on;
-        setOrder.push_back(controlId);
-    }
+    void setChecked(int controlId, bool on) override { checks.emplace_back(controlId, on); }
     void endDialog(int dialogResult) override { result = dialogResult; }
 };
 
@@ -44,51 +41,41 @@ TEST(SettingsDialog, ControlsChangeTheSettingsAtOnceAndOnlyOkAndKonecEnd) {
         fullscreen = false;
         FakeDialog dialog;
         EXPECT_FALSE(settingsDialogProc(dialog, DialogMessage::InitDialog, 0));
-        EXPECT_EQ(dialog.checked, (std::map<int, bool>{{1002, true}, {fullscreenCheckId, false}, {soundCheckId, true}}));
+        EXPECT_EQ(dialog.checks, (Checks{{1002, true}, {fullscreenCheckId, false}, {soundCheckId, true}}));
         EXPECT_TRUE(settingsDialogProc(dialog, DialogMessage::Command, okButtonId));
         EXPECT_EQ(dialog.result, 1);
         EXPECT_TRUE(screenWidth == 640 && screenHeight == 768 && !fullscreen && soundEnabled);
     }
-    {
-        SCOPED_TRACE("the last resolution clicked wins and every radio button is set");
-        FakeDialog dialog;
-        const ResolutionChoice clicks[] = {{1004, 1600, 1200}, {1001, 800, 600}, {1003, 1280, 1024},
-                                           {1000, 640, 480},   {1002, 1024, 768}};
-        for (const ResolutionChoice& click : clicks) {
-            dialog.setOrder.clear();
-            EXPECT_TRUE(settingsDialogProc(dialog, DialogMessage::Command, click.id));
-            EXPECT_EQ(screenWidth, click.width) << click.id;
-            EXPECT_EQ(screenHeight, click.height) << click.id;
-            EXPECT_EQ(dialog.setOrder, (std::vector<int>{1000, 1001, 1002, 1003, 1004}));
-            for (int id = 1000; id <= 1004; ++id) EXPECT_EQ(dialog.checked[id], id == click.id) << id;
-        }
-        EXPECT_EQ(dialog.result, -1);
+    FakeDialog dialog;
+    for (const ResolutionChoice& click : {ResolutionChoice{1004, 1600, 1200}, {1001, 800, 600}, {1003, 1280, 1024},
+                                          {1000, 640, 480}, {1002, 1024, 768}}) {
+        SCOPED_TRACE(::testing::Message() << "the last resolution clicked wins, here " << click.id);
+        dialog.checks.clear();
+        EXPECT_TRUE(settingsDialogProc(dialog, DialogMessage::Command, click.id));
+        EXPECT_TRUE(screenWidth == click.width && screenHeight == click.height);
+        Checks radios;
+        for (int id = 1000; id <= 1004; ++id) radios.emplace_back(id, id == click.id);
+        EXPECT_EQ(dialog.checks, radios);
     }
-    {
-        SCOPED_TRACE("check boxes invert their flag on every click");
-        FakeDialog dialog;
-        fullscreen = true;
+    // Each click on a check box inverts its flag.
+    for (const auto& [id, flag] : {std::pair{fullscreenCheckId, &fullscreen}, {soundCheckId, &soundEnabled}}) {
         for (bool expected : {false, true}) {
-            settingsDialogProc(dialog, DialogMessage::Command, fullscreenCheckId);
-            EXPECT_EQ(fullscreen, expected);
-            EXPECT_EQ(dialog.checked[fullscreenCheckId], expected);
+            SCOPED_TRACE(::testing::Message() << "check box " << id << " to " << expected);
+            *flag = !expected;
+            EXPECT_TRUE(settingsDialogProc(dialog, DialogMessage::Command, id));
+            EXPECT_EQ(*flag, expected);
+            EXPECT_EQ(dialog.checks.back(), std::pair(id, expected));
         }
-        settingsDialogProc(dialog, DialogMessage::Command, soundCheckId);
-        EXPECT_FALSE(soundEnabled);
-        EXPECT_FALSE(dialog.checked[soundCheckId]);
-        EXPECT_EQ(dialog.result, -1);
     }
-    {
-        SCOPED_TRACE("unknown ids and messages are not handled; Konec ends with 0");
-        FakeDialog dialog;
-        EXPECT_FALSE(settingsDialogProc(dialog, DialogMessage::Command, 999));
-        EXPECT_FALSE(settingsDialogProc(dialog, DialogMessage::Command, 1007));
-        EXPECT_FALSE(settingsDialogProc(dialog, DialogMessage::Other, okButtonId));
-        EXPECT_EQ(dialog.result, -1);
-        EXPECT_TRUE(dialog.setOrder.empty());
-        EXPECT_TRUE(settingsDialogProc(dialog, DialogMessage::Command, quitButtonId));
-        EXPECT_EQ(dialog.result, 0);
-    }
+    // Unknown ids and messages are not handled; only OK and Konec end the dialog.
+    dialog.checks.clear();
+    EXPECT_FALSE(settingsDialogProc(dialog, DialogMessage::Command, 999));
+    EXPECT_FALSE(settingsDialogProc(dialog, DialogMessage::Command, 1007));
+    EXPECT_FALSE(settingsDialogProc(dialog, DialogMessage::Other, okButtonId));
+    EXPECT_TRUE(dialog.checks.empty());
+    EXPECT_EQ(dialog.result, -1);
+    EXPECT_TRUE(settingsDialogProc(dialog, DialogMessage::Command, quitButtonId));
+    EXPECT_EQ(dialog.result, 0);
 }
 
 TEST(WindowProc, ResizesFollowTheWindowedClientAreaAndEscapeOrCloseAskToQuit) {

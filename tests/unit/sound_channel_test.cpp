@@ -1,11 +1,18 @@
-// Channels of the OpenAL layer as heard through the loopback device: which channel a request takes,
-// volumes, and calls with empty handles, unknown channels or outside an initialised layer.
+// The OpenAL layer heard through the loopback device: which channel a request takes, volumes, calls with
+// empty handles, unknown channels or outside an initialised layer, and the reverb against OpenAL Soft's
+// own mountains preset.
 #include <gtest/gtest.h>
 
+#include <AL/efx-presets.h>
+
 #include <cmath>
+#include <cstddef>
+#include <cstring>
 #include <vector>
 
 #include "sound/loopback_sound.h"
+#include "sound/openal_backend.h"
+#include "sound/openal_reverb.h"
 #include "sound/sound_layer.h"
 #include "support/sound_test_files.h"
 
@@ -20,13 +27,26 @@ int heardAfter(int frames) {
     return out[out.size() - 2];
 }
 
+// The settings keep the preset's field order: 26 floats, then the high-frequency decay limit.
+static_assert(offsetof(EaxReverbSettings, decayHighFrequencyLimit) == 26 * sizeof(float));
+static_assert(offsetof(EFXEAXREVERBPROPERTIES, iDecayHFLimit) == 26 * sizeof(float));
+
+void expectMountainsPreset(const EaxReverbSettings& s) {
+    const EFXEAXREVERBPROPERTIES preset = EFX_REVERB_PRESET_MOUNTAINS;
+    float held[26], wanted[26];
+    std::memcpy(held, &s, sizeof held);
+    std::memcpy(wanted, &preset, sizeof wanted);
+    for (int i = 0; i < 26; ++i) EXPECT_NEAR(held[i], wanted[i], 1e-4f) << "field " << i;   // four decimals
+    EXPECT_EQ(s.decayHighFrequencyLimit, preset.iDecayHFLimit != 0);
+}
+
 struct LayerTest : ::testing::Test {
     TemporarySoundFolder folder;
     SoundSample longSample, shortSample;   // 2 s and 10 ms of a constant 0.5
     void SetUp() override {
         ASSERT_TRUE(folder.ok());
-        ASSERT_TRUE(writeWavFile("long.wav", std::vector<float>(rate * 4, 0.5f), 2, rate));
-        ASSERT_TRUE(writeWavFile("short.wav", std::vector<float>(441 * 2, 0.5f), 2, rate));
+        ASSERT_TRUE(writeSoundFile("long.wav", std::vector<float>(rate * 4, 0.5f), 2, rate));
+        ASSERT_TRUE(writeSoundFile("short.wav", std::vector<float>(441 * 2, 0.5f), 2, rate));
         ASSERT_TRUE(openLoopbackSound(rate));
     }
     void initLayer() {
@@ -119,9 +139,51 @@ TEST(LoopbackDevice, RefusesBadRatesAndRendersSilenceWhenClosed) {
     EXPECT_EQ(out, std::vector<int16_t>(64, 0));
     renderLoopbackSamples(nullptr, 32);
     renderLoopbackSamples(out.data(), -1);
-    ASSERT_TRUE(openLoopbackSound(48000));
-    EXPECT_EQ(loopbackSampleRate(), 48000);
     closeLoopbackSound();
-    closeLoopbackSound();
-    EXPECT_EQ(loopbackSampleRate(), 0);
+}
+
+TEST_F(LayerTest, TheReverbOnTheDeviceHoldsThePresetAndOutOfRangeValuesAreClamped) {
+    initLayer();
+    EaxReverbSettings held{};
+    EXPECT_FALSE(readOpenAlReverb(held)) << "no reverb before it is set";
+    setSoundReverb(mountainsReverb);
+    ASSERT_TRUE(readOpenAlReverb(held));
+    expectMountainsPreset(held);
+
+    // A hostile record neither breaks the effect nor leaves an old value behind: each field is clamped.
+    ReverbProperties wild = mountainsReverb;
+    wild.decayTime = 1000.0f;
+    wild.room = 5000;
+    wild.reflectionsDelay = NAN;
+    wild.density = -10.0f;
+    wild.reverbPan[0] = 3.0f;
+    wild.reverbPan[1] = 4.0f;
+    setSoundReverb(wild);
+    ASSERT_TRUE(readOpenAlReverb(held));
+    EXPECT_FLOAT_EQ(held.decayTime, 20.0f);
+    EXPECT_FLOAT_EQ(held.gain, 1.0f);
+    EXPECT_FLOAT_EQ(held.reflectionsDelay, 0.0f);
+    EXPECT_FLOAT_EQ(held.density, 0.0f);
+    EXPECT_NEAR(held.lateReverbPan[0], 0.6f, 1e-5f);   // a longer pan vector is shortened to length 1
+    EXPECT_NEAR(held.lateReverbPan[1], 0.8f, 1e-5f);
+
+    closeSoundLayer();
+    EXPECT_FALSE(readOpenAlReverb(held));
+}
+
+TEST(Reverb, TheDecayLimitFlagConvertsAndWithoutEfxNothingIsMadeOrRead) {
+    ReverbProperties limited = mountainsReverb;
+    limited.flags |= reverbFlagDecayHighFrequencyLimit;
+    EXPECT_TRUE(convertReverb(limited).decayHighFrequencyLimit);
+
+    OpenAlReverb none;
+    none.available = true;
+    findEfx(nullptr, none);
+    EXPECT_FALSE(none.available);
+    EXPECT_EQ(applyReverb(none, convertReverb(limited)), 0u);
+    EXPECT_EQ(none.effect, 0u);
+    EaxReverbSettings held{};
+    EXPECT_FALSE(readReverb(none, held));
+    releaseReverb(none);
+    EXPECT_EQ(none.slot, 0u);
 }

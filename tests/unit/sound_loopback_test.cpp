@@ -1,4 +1,5 @@
-// What is heard: the demo's sound mixed offline through the loopback device, step by step as the demo runs.
+// The demo's sound: its calls in order through the recording backend (sound on, sound off, a device
+// that cannot be opened), and what is heard, mixed offline through the loopback device step by step.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -7,12 +8,16 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "app/settings.h"
 #include "sound/loopback_sound.h"
 #include "sound/openal_backend.h"
 #include "sound/sound.h"
+#include "sound/sound_decoder.h"
+#include "sound/sound_preload.h"
+#include "support/sound_recorder.h"
 #include "support/sound_test_files.h"
 
 namespace {
@@ -42,16 +47,61 @@ std::vector<int16_t> runSteps(int steps, int effectStep, int puffStep, int rockS
 }
 }  // namespace
 
+TEST(SoundSequence, StartPlayAndReleaseMakeTheseCalls) {
+    struct Case {
+        const char* name;
+        bool soundOn, initSucceeds;
+        const char* calls;
+    };
+    const Case cases[] = {
+        {"sound on", true, true,
+         "minHardwareChannels 4; init 44100 32; load data/sound/ikarie.mp3 -> 1; load data/sound/1.wav -> 2; "
+         "load data/sound/puff.wav -> 3; load data/sound/rock.wav -> 4; reverb 17; rolloff 0.5; doppler 1; "
+         "master 200; play 1 -> 0; volume 0 180; play 2 -> 1; volume 1 180; play 3 -> 2; volume 2 100; "
+         "play 4 -> 3; volume 3 150; free 1; free 2; free 3; free 4; close; "},
+        // No call at all, and the music is not even decoded.
+        {"sound off", false, true, ""},
+        // Closed at once, the music decoded ahead dropped; later calls carry empty handles.
+        {"init fails", true, false,
+         "minHardwareChannels 4; init 44100 32; close; play 0 -> -1; volume -1 180; play 0 -> -1; "
+         "volume -1 100; play 0 -> -1; volume -1 150; free 0; free 0; free 0; free 0; close; "},
+    };
+    TemporarySoundFolder folder;
+    ASSERT_TRUE(folder.ok());
+    ASSERT_TRUE(writeSoundFile("data/sound/ikarie.mp3", stereoTone(4410, 44100, 0.5f), 2, 44100));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        soundEnabled = c.soundOn;
+        recordSoundCalls(c.initSucceeds);
+        beginSoundLoading();
+        initSound();
+        DecodedSound music;
+        bool decoded = false;
+        // The music decoded ahead still waits for its load only after a successful start.
+        EXPECT_EQ(takePreloadedSound("data/sound/ikarie.mp3", music, decoded), c.soundOn && c.initSucceeds);
+        playEffect1Sound();
+        playPuffSound();
+        playRockSound();
+        releaseSound();
+        std::string calls;
+        for (const std::string& call : recordedSoundCalls()) calls += call + "; ";
+        EXPECT_EQ(calls, c.calls);
+        EXPECT_TRUE(musicSample.empty() && effectSample1.empty() && puffSample.empty() && rockSample.empty());
+        restoreSoundBackend();
+    }
+    soundEnabled = true;
+}
+
 TEST(SoundLoopback, MusicFromTheFirstSampleEffectsFromTheirStepThenTheReverb) {
     TemporarySoundFolder folder;
     ASSERT_TRUE(folder.ok());
     const std::vector<float> effect(4410 * 2, 0.5f);   // 0.1 s of a constant level
-    ASSERT_TRUE(writeMp3File("data/sound/ikarie.mp3", stereoTone(rate, rate, 0.5f), 2, rate));
+    ASSERT_TRUE(writeSoundFile("data/sound/ikarie.mp3", stereoTone(rate, rate, 0.5f), 2, rate));
     for (const char* name : {"data/sound/1.wav", "data/sound/puff.wav", "data/sound/rock.wav"})
-        ASSERT_TRUE(writeWavFile(name, effect, 2, rate));
-    int channels = 0;
-    const std::vector<int16_t> music = readAllShorts("data/sound/ikarie.mp3", channels);
-    ASSERT_EQ(channels, 2);
+        ASSERT_TRUE(writeSoundFile(name, effect, 2, rate));
+    DecodedSound decoded;   // the music as the layer gets it
+    ASSERT_TRUE(decodeSoundFile("data/sound/ikarie.mp3", decoded));
+    const std::vector<int16_t>& music = decoded.samples;
     const size_t effectStart = 10 * framesPerStep * 2, puffStart = 12 * framesPerStep * 2;
     const std::vector<int16_t> heard = runSteps(40, 10, 12, -1);
     ASSERT_LE(heard.size(), music.size());
