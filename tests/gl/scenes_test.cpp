@@ -15,7 +15,6 @@
 #include "app/quit_request.h"
 #include "app/settings.h"
 #include "app/window.h"
-#include "demo/billboard.h"
 #include "demo/demo_images.h"
 #include "demo/init_demo.h"
 #include "demo/scene_state.h"
@@ -457,65 +456,6 @@ TEST_F(Scenes, RenderFrameHandsEachSpanOfDemoTimeToItsScene) {
     advanceMs(39000.0 + 25000.0);  // scene 4 at 25.5 s: the credits have started
     renderFrame();
     EXPECT_GT(creditsScroll, -0.7f);
-}
-
-// Billboards face the camera whatever the modelview rotation, with the scale not normalised away,
-// (0, 0) of the texture at the bottom left, and explicit axes overriding the current rotation.
-TEST(SceneBillboard, FacesTheCameraAtItsScaledSizeWithTheTextureUpright) {
-    ASSERT_TRUE(makeGlTestContext(side, side));
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    for (GLenum cap : {GL_LIGHTING, GL_DEPTH_TEST, GL_BLEND, GL_FOG, GL_COLOR_MATERIAL}) glDisable(cap);
-    glActiveTextureARB(GL_TEXTURE1_ARB);
-    glDisable(GL_TEXTURE_2D);
-    glActiveTextureARB(GL_TEXTURE0_ARB);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    glViewport(0, 0, side, side);
-    glClearColor(0, 0, 0, 1);
-    glColor4f(1, 1, 1, 1);
-    glReadBuffer(GL_FRONT);
-    glMatrixMode(GL_PROJECTION);
-    glOrtho(-1, 1, -1, 1, -10, 10);
-    glMatrixMode(GL_MODELVIEW);
-    auto rgbAt = [](int x, int y) {
-        unsigned char pixel[4] = {};
-        glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
-        return std::vector<int>{pixel[0], pixel[1], pixel[2]};
-    };
-    // A 2 x 2 texture: red bottom left, green bottom right, white top left, blue top right.
-    const unsigned char texels[] = {255, 0, 0, 0, 255, 0, 255, 255, 255, 0, 0, 255};
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, texels);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glRotatef(50.0f, 0.3f, 1.0f, 0.2f);
-    glScalef(1.5f, 1.5f, 1.5f);  // half-size 0.2 spans 0.3 model units: 0.45 of the half-viewport
-    glEnable(GL_TEXTURE_2D);
-    drawBillboard(Vector3{0.0f, 0.0f, 0.0f}, 0.2f);
-    glDisable(GL_TEXTURE_2D);
-    glFinish();
-    const int c = side / 2, in = static_cast<int>(side / 2 * 0.45f) - 3, out = in + 6;
-    EXPECT_EQ(rgbAt(c - in, c - in), (std::vector<int>{255, 0, 0}));
-    EXPECT_EQ(rgbAt(c + in, c - in), (std::vector<int>{0, 255, 0}));
-    EXPECT_EQ(rgbAt(c + in, c + in), (std::vector<int>{0, 0, 255}));
-    EXPECT_EQ(rgbAt(c - in, c + in), (std::vector<int>{255, 255, 255}));
-    for (const auto& [x, y] : {std::pair{c - out, c}, {c + out, c}, {c, c - out}, {c, c + out}})
-        EXPECT_EQ(rgbAt(x, y), (std::vector<int>{0, 0, 0})) << x << "," << y;
-    glDeleteTextures(1, &texture);
-
-    // Rolled by 45 degrees but drawn with the axes read before: a diamond, not an upright square.
-    glClear(GL_COLOR_BUFFER_BIT);
-    glLoadIdentity();
-    const BillboardAxes upright = readBillboardAxes();
-    glRotatef(45.0f, 0.0f, 0.0f, 1.0f);
-    drawBillboardWithAxes(Vector3{0.0f, 0.0f, 0.0f}, 0.5f, upright);
-    glFinish();
-    EXPECT_EQ(rgbAt(c + 80, c)[0], 255);  // along x the diamond reaches 0.707 of the half-viewport
-    EXPECT_EQ(rgbAt(c + 60, c + 60)[0], 0);
-    restoreGlState();
 }
 
 // The start-up and the shutdown in processes of their own (the shutdown destroys the window): with
