@@ -156,11 +156,17 @@ TEST_F(Overlays, ZoomBlurInsetsTheTextureRectangleByTheFrameTimeAndAddsOntoTheFr
     EXPECT_EQ(integers(GL_VIEWPORT)[2], 128);
 }
 
-TEST_F(Overlays, ZoomBlurDrawsWithoutTheMultitextureEntryPointsInsteadOfCallingNull) {
+TEST_F(Overlays, WithoutMultitexturingTheDemoQuitsAndTheZoomBlurStillCallsNoNullPointer) {
     recordMessageBoxes();
     hideGlExtensionForTest("GL_ARB_multitexture");
+    clearQuitRequest();
     EXPECT_FALSE(resolveMultitextureEntryPoints());
     ASSERT_EQ(glMultiTexCoord2fARB, nullptr);
+    // The user is told why, and the demo quits.
+    ASSERT_EQ(recordedMessages().size(), 1u);
+    EXPECT_EQ(recordedMessages()[0].caption, "Chyba");
+    EXPECT_NE(recordedMessages()[0].text.find("multitexturing"), std::string::npos);
+    EXPECT_TRUE(quitRequestPending());
     glActiveTexture(GL_TEXTURE0);   // the 1.3 function the library exports, for the test only
     makeBlurTexture();
     const Frame zoomed = drawn([] { drawZoomBlur(20.0f); });

@@ -66,8 +66,9 @@ inline Bytes bmpFile(int width, int height, const std::vector<Bytes>& rows, bool
     return b;
 }
 
-// A PCX with the window (0, 0)..(width - 1, height - 1), the given run-length data and palette.
-inline Bytes pcxFile(int width, int height, const Bytes& runs, const Bytes& palette) {
+// A PCX with the window (0, 0)..(width - 1, height - 1), the given run-length data and a palette whose
+// entry i is (i, 255 - i, i / 2).
+inline Bytes pcxFile(int width, int height, const Bytes& runs) {
     Bytes b = {10, 5, 1, 8, 0, 0, 0, 0};
     putLe(b, static_cast<uint32_t>(width - 1), 2);
     putLe(b, static_cast<uint32_t>(height - 1), 2);
@@ -75,8 +76,7 @@ inline Bytes pcxFile(int width, int height, const Bytes& runs, const Bytes& pale
     b[65] = 1;
     b.insert(b.end(), runs.begin(), runs.end());
     b.push_back(12);
-    b.insert(b.end(), palette.begin(), palette.end());
-    b.resize(b.size() + 768 - palette.size(), 0);
+    for (int i = 0; i < 256; ++i) b.insert(b.end(), {uint8_t(i), uint8_t(255 - i), uint8_t(i / 2)});
     return b;
 }
 
@@ -90,11 +90,11 @@ inline Bytes pcxLiterals(const Bytes& indices) {
     return runs;
 }
 
-// A palette whose entry i is (i, 255 - i, i / 2).
-inline Bytes rampPalette() {
-    Bytes palette;
-    for (int i = 0; i < 256; ++i) palette.insert(palette.end(), {uint8_t(i), uint8_t(255 - i), uint8_t(i / 2)});
-    return palette;
+// count copies of one pixel's bytes.
+inline Bytes solid(int count, const Bytes& pixel) {
+    Bytes bytes;
+    for (int i = 0; i < count; ++i) bytes.insert(bytes.end(), pixel.begin(), pixel.end());
+    return bytes;
 }
 
 // A baseline JPEG from rows top row first (components 1 or 3), through libjpeg's compressor.

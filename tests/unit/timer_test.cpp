@@ -12,7 +12,6 @@ TEST(Timer, BothModesMeasureFromConstructionOrRestart) {
     installVirtualCounter(1000000, true);
     setVirtualCounter(5000000);
     Timer counter;
-    EXPECT_NE(counter.usePerformanceCounter, 0);
     EXPECT_EQ(counter.elapsedMs(), 0.0);
     advanceVirtualCounter(250);  // a quarter of a millisecond at 1 MHz
     EXPECT_NEAR(counter.elapsedMs(), 0.25, 1e-6);
@@ -20,14 +19,12 @@ TEST(Timer, BothModesMeasureFromConstructionOrRestart) {
     EXPECT_NEAR(counter.elapsedMs(), 1500.0, 1e-3);
     EXPECT_NEAR(counter.elapsedMs(), 1500.0, 1e-3);  // reading does not restart
     counter.restart();
-    EXPECT_EQ(counter.elapsedMs(), 0.0);
     advanceVirtualCounter(20001);
     EXPECT_NEAR(counter.elapsedMs(), 20.001, 1e-4);
 
     // No high-resolution counter: the tick count, in whole milliseconds (37.999 ms read as 37).
     installVirtualCounter(1000000, false);
     Timer ticks;
-    EXPECT_EQ(ticks.usePerformanceCounter, 0);
     advanceVirtualCounter(37999);
     EXPECT_EQ(ticks.elapsedMs(), 37.0);
     // Restarted 6 ms before the 32-bit tick count wraps, read when it has reached 10 after the wrap.
@@ -39,13 +36,11 @@ TEST(Timer, BothModesMeasureFromConstructionOrRestart) {
 
     // Each timer keeps the mode it was made with when the system's counter changes under it.
     installVirtualCounter(1000000, true);
-    EXPECT_NE(counter.usePerformanceCounter, 0);
-    EXPECT_EQ(ticks.usePerformanceCounter, 0);
     counter.restart();
     ticks.restart();
-    advanceVirtualCounter(12000);
+    advanceVirtualCounter(12500);
     EXPECT_EQ(ticks.elapsedMs(), 12.0);
-    EXPECT_NEAR(counter.elapsedMs(), 12.0, 1e-3);
+    EXPECT_NEAR(counter.elapsedMs(), 12.5, 1e-3);
 }
 
 TEST(Timer, RealCounterNeverGoesBackwards) {
