@@ -1,0 +1,405 @@
+// Display lists and quads on a real context, read back in feedback mode where geometry is what counts.
+// The sky box: faces in order with their corners and inset texture coordinates, each face's texture
+// seen from inside with back faces culled, the far plane, the state it leaves. The font: each glyph
+// list's cell and advance; captions placed, expanded and cut at 255 characters with blank cells for
+// codes without a glyph; the state printText leaves. Logos, particles and billboards: their
+// rectangles, texture corners and winding; billboards face the camera unless given axes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "demo/billboard.h"
+#include "demo/demo_images.h"
+#include "effects/font.h"
+#include "effects/logo.h"
+#include "effects/projection.h"
+#include "effects/sky_box.h"
+#include "image/gl_entry_points.h"
+#include "image/texture.h"
+#include "particles/particle.h"
+#include "particles/particle_system.h"
+#include "support/gl_feedback.h"
+#include "support/gl_test_context.h"
+
+namespace {
+constexpr int side = 256;
+constexpr float H = 40000.0f;
+
+// One solid colour per sky slot, sky1 .. sky6.
+const unsigned char slotColours[6][3] = {{255, 0, 0},   {0, 255, 0},   {0, 0, 255},
+                                         {255, 255, 0}, {255, 0, 255}, {0, 255, 255}};
+
+// The faces in drawing order, each with its corners at texture coordinates (0.005, 0.005),
+// (0.995, 0.005), (0.995, 0.995), (0.005, 0.995): +z, -z, +y, -y, -x, +x.
+const float faces[6][4][3] = {
+    {{-H, -H, H}, {H, -H, H}, {H, H, H}, {-H, H, H}},     {{H, -H, -H}, {-H, -H, -H}, {-H, H, -H}, {H, H, -H}},
+    {{-H, H, H}, {H, H, H}, {H, H, -H}, {-H, H, -H}},     {{-H, -H, -H}, {H, -H, -H}, {H, -H, H}, {-H, -H, H}},
+    {{-H, -H, -H}, {-H, -H, H}, {-H, H, H}, {-H, H, -H}}, {{H, -H, H}, {H, -H, -H}, {H, H, -H}, {H, H, H}},
+};
+const float inset[4][2] = {{0.005f, 0.005f}, {0.995f, 0.005f}, {0.995f, 0.995f}, {0.005f, 0.995f}};
+
+// The face and corner a window-space vertex of glOrtho(-50000 .. 50000) stands for; -1 for none.
+int cornerOf(const FeedbackVertex& v, int face) {
+    const float p[3] = {(v.x / side * 2 - 1) * 50000, (v.y / side * 2 - 1) * 50000, -(v.z * 2 - 1) * 50000};
+    for (int c = 0; c < 4; ++c) {
+        const float* q = faces[face][c];
+        if (std::fabs(p[0] - q[0]) < 2 && std::fabs(p[1] - q[1]) < 2 && std::fabs(p[2] - q[2]) < 2) return c;
+    }
+    return -1;
+}
+
+// True when the centre pixel (moved by d both ways) shows one of the slots' colours.
+bool centreShows(std::initializer_list<int> slots, int d = 0) {
+    unsigned char pixel[4] = {};
+    glReadPixels(side / 2 + d, side / 2 + d, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    for (int slot : slots) {
+        bool same = true;
+        for (int c = 0; c < 3; ++c) same = same && std::abs(pixel[c] - slotColours[slot][c]) <= 2;
+        if (same) return true;
+    }
+    return false;
+}
+
+// A cube of -half .. half on every axis seen along -z, one unit a pixel when half is side / 2.
+void view(double half) {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-half, half, -half, half, -half, half);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+// The window as the unit square, as captions and logos are placed.
+void unitView() {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(0, 1, 0, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+// Polygons wound counter-clockwise whose every vertex sits on a corner of the window rectangle
+// x0..x1 by y0..y1 with the matching texture corner ((0, 0) at the bottom left), all four drawn.
+std::vector<FeedbackVertex> expectQuad(const std::function<void()>& draw, float x0, float x1, float y0, float y1) {
+    std::vector<FeedbackVertex> vertices;
+    bool corner[2][2] = {};
+    for (const FeedbackPolygon& polygon : captureFeedbackPolygons(draw)) {
+        float area = 0.0f;
+        for (size_t i = 0, n = polygon.vertices.size(); i < n; ++i) {
+            const FeedbackVertex &a = polygon.vertices[i], &b = polygon.vertices[(i + 1) % n];
+            area += a.x * b.y - b.x * a.y;
+        }
+        EXPECT_GT(area, 0.0f);
+        for (const FeedbackVertex& v : polygon.vertices) {
+            const int right = std::fabs(v.x - x1) < 0.01f, top = std::fabs(v.y - y1) < 0.01f;
+            EXPECT_TRUE(right || std::fabs(v.x - x0) < 0.01f) << v.x;
+            EXPECT_TRUE(top || std::fabs(v.y - y0) < 0.01f) << v.y;
+            EXPECT_EQ(v.tex[0], static_cast<float>(right));
+            EXPECT_EQ(v.tex[1], static_cast<float>(top));
+            corner[right][top] = true;
+            vertices.push_back(v);
+        }
+    }
+    EXPECT_TRUE(corner[0][0] && corner[0][1] && corner[1][0] && corner[1][1]);
+    return vertices;
+}
+
+// A glyph as drawn: the bounds of the first of its strip's two triangles, which holds three corners.
+struct Glyph {
+    float x0 = 1e9f, x1 = -1e9f, y0 = 1e9f, y1 = -1e9f, s0 = 1e9f, t1 = -1e9f;
+};
+std::vector<Glyph> glyphsOf(const std::function<void()>& draw) {
+    bool overflow = false;
+    const auto polygons = captureFeedbackPolygons(draw, &overflow);
+    EXPECT_FALSE(overflow);
+    std::vector<Glyph> glyphs;
+    for (size_t i = 0; i < polygons.size(); i += 2) {
+        Glyph g;
+        for (const FeedbackVertex& v : polygons[i].vertices) {
+            g.x0 = std::min(g.x0, v.x / side), g.x1 = std::max(g.x1, v.x / side);
+            g.y0 = std::min(g.y0, v.y / side), g.y1 = std::max(g.y1, v.y / side);
+            g.s0 = std::min(g.s0, v.tex[0]), g.t1 = std::max(g.t1, v.tex[1]);
+        }
+        glyphs.push_back(g);
+    }
+    return glyphs;
+}
+
+class QuadsAndLists : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(makeGlTestContext(side, side));
+        ASSERT_TRUE(resolveMultitextureEntryPoints());
+        glActiveTextureARB(GL_TEXTURE0_ARB);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        for (int i = 0; i < 9; ++i) {  // the sky, then the two logos and the font sheet
+            Image*& image = i < 6 ? skyImages[i] : sceneImages[i == 6 ? 0 : i == 7 ? 5 : 6];
+            saved[i] = image;
+            image = new Image;
+            glGenTextures(1, &image->texture);
+            glBindTexture(GL_TEXTURE_2D, image->texture);
+            if (i < 6) glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, slotColours[i]);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        }
+        glViewport(0, 0, side, side);
+        for (GLenum cap : {GL_CULL_FACE, GL_DEPTH_TEST, GL_BLEND, GL_FOG}) glDisable(cap);
+        glColor4f(1, 1, 1, 1);
+        glClearColor(0, 0, 0, 1);
+        glReadBuffer(GL_FRONT);
+        buildSkyBox();
+        ASSERT_TRUE(buildFont());
+        ASSERT_TRUE(skyBoxList && orxLogoList && qmLogoList && fontListBase);
+    }
+    void TearDown() override {
+        for (GLuint list : {skyBoxList, orxLogoList, qmLogoList}) glDeleteLists(list, 1);
+        glDeleteLists(fontListBase, fontGlyphCount);
+        skyBoxList = orxLogoList = qmLogoList = fontListBase = 0;
+        for (int i = 0; i < 9; ++i) {
+            Image*& image = i < 6 ? skyImages[i] : sceneImages[i == 6 ? 0 : i == 7 ? 5 : 6];
+            releaseImage(image);
+            image = saved[i];
+        }
+        // Later tests in this process start from plain untextured, unlit drawing.
+        for (GLenum cap : {GL_CULL_FACE, GL_LIGHTING, GL_TEXTURE_2D, GL_BLEND, GL_DEPTH_TEST}) glDisable(cap);
+        glFrontFace(GL_CCW);
+    }
+    Image* saved[9] = {};
+};
+}  // namespace
+
+TEST_F(QuadsAndLists, FacesComeInOrderWithTheirCornersAndInsetCoordinatesInWhite) {
+    view(50000);
+    bool overflow = false;
+    const auto polygons = captureFeedbackPolygons([] { glCallList(skyBoxList); }, &overflow);
+    ASSERT_FALSE(overflow);
+    int face = 0;
+    bool seen[6][4] = {};
+    for (const FeedbackPolygon& polygon : polygons) {
+        // A polygon belongs to the current face or starts the next one.
+        for (const FeedbackVertex& v : polygon.vertices) face += face < 5 && cornerOf(v, face) < 0;
+        for (const FeedbackVertex& v : polygon.vertices) {
+            const int c = cornerOf(v, face);
+            ASSERT_GE(c, 0) << "face " << face;
+            seen[face][c] = true;
+            EXPECT_FLOAT_EQ(v.tex[0], inset[c][0]);
+            EXPECT_FLOAT_EQ(v.tex[1], inset[c][1]);
+            for (float channel : v.colour) EXPECT_FLOAT_EQ(channel, 1.0f);
+        }
+    }
+    for (int f = 0; f < 6; ++f)
+        for (int c = 0; c < 4; ++c) EXPECT_TRUE(seen[f][c]) << f << " " << c;
+}
+
+TEST_F(QuadsAndLists, EachFaceShowsItsTextureFromInsideAndNoneFromOutside) {
+    setPerspectiveView(0);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    auto look = [](float z, float dx, float dy, float dz) {  // from (0, 0, z); up is y unless looking along it
+        glClear(GL_COLOR_BUFFER_BIT);
+        glLoadIdentity();
+        gluLookAt(0, 0, z, dx, dy, z + dz, 0, dy == 0, dy != 0);
+        glCallList(skyBoxList);
+        glFinish();
+    };
+    const int looks[6][4] = {{0, 0, 1, 4}, {0, 0, -1, 1}, {0, 1, 0, 3}, {0, -1, 0, 5}, {-1, 0, 0, 0}, {1, 0, 0, 2}};
+    for (const auto& l : looks) {
+        SCOPED_TRACE(l[3]);
+        look(0, l[0], l[1], l[2]);
+        EXPECT_TRUE(centreShows({l[3]}));
+    }
+    // Towards a corner, about 69282 away: inside the far plane, so the sky is there.
+    look(0, 1, 1, 1);
+    EXPECT_TRUE(centreShows({2, 3, 4}, -3));
+    EXPECT_TRUE(centreShows({2, 3, 4}, 3));
+    // From outside every face turns its back to the camera and is culled.
+    look(-100000, 0, 0, 1);
+    EXPECT_FALSE(centreShows({0, 1, 2, 3, 4, 5}));
+}
+
+TEST_F(QuadsAndLists, ListsLeaveTheirStateAndLogosDrawTheirScaledRectangles) {
+    // The sky box: lighting on, front faces counter-clockwise, unit 0 textured with its last face
+    // ("sky3.jpg") bound, white, the caller's matrix kept.
+    glDisable(GL_LIGHTING);
+    glFrontFace(GL_CW);
+    glColor4f(0.5f, 0.25f, 0.0f, 0.5f);
+    glLoadIdentity();
+    glTranslatef(3.0f, 4.0f, 5.0f);
+    glCallList(skyBoxList);
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING) && glIsEnabled(GL_TEXTURE_2D));
+    const std::pair<GLenum, GLint> expected[] = {{GL_FRONT_FACE, GL_CCW},
+                                                 {GL_ACTIVE_TEXTURE_ARB, GL_TEXTURE0_ARB},
+                                                 {GL_TEXTURE_BINDING_2D, GLint(skyImages[2]->texture)}};
+    for (const auto& [name, value] : expected) {
+        GLint got = 0;
+        glGetIntegerv(name, &got);
+        EXPECT_EQ(got, value) << name;
+    }
+    GLfloat colour[4], m[16];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_TRUE(colour[0] == 1 && colour[1] == 1 && colour[2] == 1 && colour[3] == 1);
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    EXPECT_TRUE(m[0] == 1.0f && m[12] == 3.0f);
+    glDisable(GL_LIGHTING);
+
+    // The logos: 550 x 200 and 450 x 100 scaled by 0.0015 (of the window here), the whole texture bound.
+    unitView();
+    for (const auto& [list, slot, width, height] :
+         {std::tuple{orxLogoList, 0, 0.825f, 0.3f}, std::tuple{qmLogoList, 5, 0.675f, 0.15f}}) {
+        SCOPED_TRACE(slot);
+        expectQuad([list = list] { glCallList(list); }, 0, width * side, 0, height * side);
+        glCallList(list);
+        GLint bound = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        EXPECT_EQ(static_cast<GLuint>(bound), sceneImages[slot]->texture);
+        glGetFloatv(GL_MODELVIEW_MATRIX, m);
+        EXPECT_EQ(m[0], 1.0f);  // the list's own scale was popped
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(QuadsAndLists, AParticleIsOneQuadAroundItsPositionInItsColourAndTexture) {
+    view(side / 2);
+    PuffParticle puff;
+    puff.texture = sceneImages[0]->texture;
+    puff.size = 10.0f;
+    puff.position = Vector3(20.0f, -30.0f, 7.0f);
+    const float colour[4] = {1.5f, 0.5f, 0.25f, 0.75f};  // red above 1: clamped by OpenGL only
+    std::copy(colour, colour + 4, puff.colour);
+    for (const FeedbackVertex& v : expectQuad([&] { puff.draw(); }, 138, 158, 88, 108)) {
+        EXPECT_NEAR(v.z, (1.0f - 7.0f / 128) * 0.5f, 1e-5f);  // the depth of z = 7
+        EXPECT_TRUE(v.colour[0] == 1.0f && v.colour[1] == 0.5f && v.colour[3] == 0.75f);
+    }
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(static_cast<GLuint>(bound), puff.texture);
+    EXPECT_EQ(puff.colour[0], 1.5f);
+
+    // Head and smoke sprites go to their own lists (a missing file still takes a name).
+    ParticleSystem system;
+    system.addHeadTexture("halvex-missing-head.tga");
+    system.addSmokeTexture("halvex-missing-smoke.tga");
+    system.addSmokeTexture("halvex-missing-smoke.tga");
+    EXPECT_TRUE(system.headTextures.count == 1 && system.smokeTextures.count == 2);
+    glDeleteTextures(system.headTextures.count, system.headTextures.names);
+    glDeleteTextures(system.smokeTextures.count, system.smokeTextures.names);
+    system.clear();
+}
+
+TEST_F(QuadsAndLists, BillboardsFaceTheCameraAtTheirScaledSizeUnlessGivenAxes) {
+    // Any rotation: the square lies in the screen plane. The scale of 1.5 is in the axes read from the
+    // matrix and in the matrix itself, so half-size 20 reaches 45.
+    view(side / 2);
+    glRotatef(50.0f, 0.3f, 1.0f, 0.2f);
+    glScalef(1.5f, 1.5f, 1.5f);
+    expectQuad([] { drawBillboard(Vector3{0.0f, 0.0f, 0.0f}, 20.0f); }, 83, 173, 83, 173);
+
+    // Rolled by 45 degrees but drawn with the axes read before: a diamond with its corners on the axes.
+    glLoadIdentity();
+    const BillboardAxes upright = readBillboardAxes();
+    glRotatef(45.0f, 0.0f, 0.0f, 1.0f);
+    int corners = 0;
+    for (const FeedbackPolygon& polygon :
+         captureFeedbackPolygons([&] { drawBillboardWithAxes(Vector3{0.0f, 0.0f, 0.0f}, 20.0f, upright); }))
+        for (const FeedbackVertex& v : polygon.vertices) {
+            const float x = v.x - side / 2, y = v.y - side / 2;
+            EXPECT_NEAR(std::fabs(x) + std::fabs(y), 20.0f * std::sqrt(2.0f), 1e-3f) << x << "," << y;
+            EXPECT_TRUE(std::fabs(x) < 1e-3f || std::fabs(y) < 1e-3f) << x << "," << y;
+            ++corners;
+        }
+    EXPECT_GE(corners, 4);
+}
+
+TEST_F(QuadsAndLists, EachOf128ListsDrawsItsCellOnTheUnitSquareAndAdvances) {
+    ASSERT_EQ(fontGlyphCount, 128);
+    unitView();
+    for (int k = 0; k < 128; ++k) {
+        SCOPED_TRACE(k);
+        glLoadIdentity();
+        const auto polygons = captureFeedbackPolygons([&] { glCallList(fontListBase + k); });
+        ASSERT_EQ(polygons.size(), 2u);
+        // Cell k: column k mod 16 from the left, row k div 16 from the top; its corners on the square's.
+        for (const FeedbackPolygon& polygon : polygons)
+            for (const FeedbackVertex& v : polygon.vertices) {
+                const float x = v.x / side, y = v.y / side;
+                ASSERT_TRUE((x == 0 || x == 1) && (y == 0 || y == 1)) << x << "," << y;
+                EXPECT_FLOAT_EQ(v.tex[0], (k % 16 + x) / 16.0f);
+                EXPECT_FLOAT_EQ(v.tex[1], 1.0f - (k / 16 + 1 - y) / 16.0f);
+            }
+        GLfloat m[16];
+        glGetFloatv(GL_MODELVIEW_MATRIX, m);
+        EXPECT_FLOAT_EQ(m[12], 0.9375f);
+        EXPECT_FLOAT_EQ(m[13], 0.0f);
+    }
+    glLoadIdentity();
+}
+
+TEST_F(QuadsAndLists, CaptionsArePlacedExpandedAndCutWithBlankCellsForCodesWithoutGlyphs) {
+    unitView();
+    struct Case {
+        int set;
+        const char* format;
+        std::string argument;
+        float y, sx, sy;
+        float x0;                // where the first glyph starts; x is 0.5 throughout
+        std::vector<int> cells;  // what is drawn
+    };
+    const Case cases[] = {
+        {0, "A", "", 0.5f, 0.05f, 0.05f, 0.5f, {33}},
+        {0, "AB", "", 0.5f, 0.05f, 0.05f, 0.475f, {33, 34}},
+        {0, " %s", "42", 0.3f, 0.02f, 0.03f, 0.48f, {0, '4' - 32, '2' - 32}},
+        {0, "%s", std::string(300, 'A'), 0.5f, 0.002f, 0.002f, 0.5f - 0.002f * 127, std::vector<int>(255, 33)},
+        {0, "A\x01\x7f\x9f\xa0\xff" "B", "", 0.5f, 0.05f, 0.05f, 0.35f, {33, 0, 95, 127, 0, 0, 34}},
+        {0, "%s", "", 0.5f, 0.05f, 0.05f, 0.0f, {}},
+        {1, "A", "", 0.5f, 0.05f, 0.05f, 0.0f, {}},  // only set 0 exists
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.format + c.argument.substr(0, 10));
+        const auto glyphs = glyphsOf([&] { printText(c.set, 0.5f, c.y, c.sx, c.sy, c.format, c.argument.c_str()); });
+        ASSERT_EQ(glyphs.size(), c.cells.size());
+        for (size_t k = 0; k < glyphs.size(); ++k) {
+            EXPECT_FLOAT_EQ(glyphs[k].s0, (c.cells[k] % 16) / 16.0f) << k;
+            EXPECT_FLOAT_EQ(glyphs[k].t1, 1.0f - (c.cells[k] / 16) / 16.0f) << k;
+            EXPECT_NEAR(glyphs[k].x0, c.x0 + k * c.sx * 0.9375f, 1e-4f) << k;
+            EXPECT_NEAR(glyphs[k].x1 - glyphs[k].x0, c.sx, 1e-5f);
+            EXPECT_NEAR(glyphs[k].y0, c.y - c.sy / 2, 1e-5f);
+            EXPECT_NEAR(glyphs[k].y1, c.y + c.sy / 2, 1e-5f);
+        }
+    }
+    unsigned char codes[4];
+    EXPECT_EQ(fontGlyphCodes("abcdef", codes, 4), 4);  // never more than the capacity
+}
+
+TEST_F(QuadsAndLists, PrintTextBlendsAdditivelyWithTheSheetAndLeavesDepthAndLightingOn) {
+    unitView();
+    for (const char* text : {"A", ""}) {  // the same after an empty text
+        SCOPED_TRACE(text);
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_LIGHTING);
+        glDisable(GL_TEXTURE_2D);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_ONE, GL_ZERO);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glLoadIdentity();
+        printText(0, 0.5f, 0.5f, 0.05f, 0.05f, "%s", text);
+        EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST) && glIsEnabled(GL_LIGHTING) && glIsEnabled(GL_TEXTURE_2D));
+        EXPECT_FALSE(glIsEnabled(GL_BLEND));
+        const std::pair<GLenum, GLint> expected[] = {
+            {GL_ACTIVE_TEXTURE_ARB, GL_TEXTURE0_ARB}, {GL_BLEND_SRC, GL_SRC_COLOR}, {GL_BLEND_DST, GL_ONE},
+            {GL_MATRIX_MODE, GL_MODELVIEW}, {GL_TEXTURE_BINDING_2D, GLint(sceneImages[6]->texture)}};
+        for (const auto& [name, value] : expected) {
+            GLint got = 0;
+            glGetIntegerv(name, &got);
+            EXPECT_EQ(got, value) << name;
+        }
+        GLfloat m[16];
+        glGetFloatv(GL_MODELVIEW_MATRIX, m);
+        EXPECT_EQ(m[12], 0.0f);  // the caller's matrix is untouched
+        EXPECT_EQ(m[0], 1.0f);
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
