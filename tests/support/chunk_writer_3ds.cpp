@@ -18,6 +18,13 @@ void put(Bytes& out, T value) {
 }
 Bytes stringData(const std::string& text) { return Bytes(text.c_str(), text.c_str() + text.size() + 1); }
 
+// Bytes the chunk really occupies.
+std::uint32_t encodedSize(const TestChunk& chunk) {
+    std::uint32_t size = 6 + static_cast<std::uint32_t>(chunk.data.size() + chunk.tail.size());
+    for (const TestChunk& child : chunk.children) size += encodedSize(child);
+    return size;
+}
+
 void encodeInto(const TestChunk& chunk, Bytes& out) {
     put(out, chunk.id);
     put(out, chunk.length ? *chunk.length : encodedSize(chunk));
@@ -26,12 +33,6 @@ void encodeInto(const TestChunk& chunk, Bytes& out) {
     out.insert(out.end(), chunk.tail.begin(), chunk.tail.end());
 }
 }  // namespace
-
-std::uint32_t encodedSize(const TestChunk& chunk) {
-    std::uint32_t size = 6 + static_cast<std::uint32_t>(chunk.data.size() + chunk.tail.size());
-    for (const TestChunk& child : chunk.children) size += encodedSize(child);
-    return size;
-}
 
 Bytes encodeChunk(const TestChunk& chunk) {
     Bytes out;
@@ -44,12 +45,6 @@ TestChunk rawChunk(std::uint16_t id, Bytes data, std::vector<TestChunk> children
 }
 
 TestChunk primaryChunk(std::vector<TestChunk> children) { return rawChunk(chunk3ds::primary, {}, std::move(children)); }
-
-TestChunk versionChunk(std::uint32_t version) {
-    Bytes data;
-    put(data, version);
-    return rawChunk(chunk3ds::fileVersion, data);
-}
 
 TestChunk meshDataChunk(std::vector<TestChunk> children, bool withMeshVersion) {
     if (withMeshVersion) children.insert(children.begin(), rawChunk(chunk3ds::meshVersion, {3, 0, 0, 0}));

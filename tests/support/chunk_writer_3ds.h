@@ -21,7 +21,6 @@ struct TestChunk {
 };
 
 Bytes encodeChunk(const TestChunk& chunk);
-std::uint32_t encodedSize(const TestChunk& chunk);   // bytes the chunk really occupies
 
 struct TestFace {
     std::uint16_t a, b, c;
@@ -30,7 +29,6 @@ struct TestFace {
 // The chunks the reader interprets, with the file's own axes (z up) for vertices.
 TestChunk rawChunk(std::uint16_t id, Bytes data, std::vector<TestChunk> children = {});
 TestChunk primaryChunk(std::vector<TestChunk> children);
-TestChunk versionChunk(std::uint32_t version);
 TestChunk meshDataChunk(std::vector<TestChunk> children, bool withMeshVersion = true);
 TestChunk namedObjectChunk(const std::string& name, std::vector<TestChunk> children);
 TestChunk triangleMeshChunk(std::vector<TestChunk> children);
