@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 #include "app/counter.h"
@@ -40,25 +39,22 @@ constexpr int side = 256;
 // (the spawn timer) still convert its counts correctly.
 int64_t countsPerSecond = 1000000;
 
-// A context of width x height in the build folder that holds data/ (HALVEX_BUILD_DIR, else the parent
-// of the tests' folder), message boxes and sound calls recorded, time standing still.
+// A context of width x height in the build folder (HALVEX_BUILD_DIR, set for every test binary) with
+// its generated data/, message boxes and sound calls recorded, time standing still.
 bool startProcess(int width, int height) {
     if (!makeGlTestContext(width, height)) return false;
-    char start[4096] = {};
-    struct stat info {};
-    bool found = false;
-    if (getcwd(start, sizeof start))
-        for (const char* folder : {static_cast<const char*>(std::getenv("HALVEX_BUILD_DIR")), "..", "."})
-            found = found || (folder && chdir(start) == 0 && chdir(folder) == 0 &&
-                              stat("data/textury/font.tga", &info) == 0 && stat("data/3ds/teren.3ds", &info) == 0);
-    if (!found) ADD_FAILURE() << "the generated data set (data/ of the build folder) is missing";
+    const char* build = std::getenv("HALVEX_BUILD_DIR");
+    if (!build || chdir(build) != 0 || access("data/3ds/teren.3ds", R_OK) != 0) {
+        ADD_FAILURE() << "the generated data set (data/ of the build folder) is missing";
+        return false;
+    }
     recordMessageBoxes();
     recordSoundCalls();
     if (!counterFrequency(countsPerSecond) || countsPerSecond <= 0) countsPerSecond = 1000000;
     installVirtualCounter(countsPerSecond);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    return found;
+    return true;
 }
 
 // The demo loaded once per process with the GL state saved before; then, before every test, the

@@ -269,14 +269,9 @@ TEST_F(Particles, TheListStaysLinkedWhenHeadMiddleAndLastDieAndWhenSpawnsJoinIt)
     EXPECT_EQ(order[1], first);
     EXPECT_EQ(order[2]->position.x, 50.0f);  // from the later emitter in the list, spawned last
     EXPECT_EQ(order[3]->position.y, 50.0f);
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(order[2]->colour[i], first->colour[i]);
-        EXPECT_EQ(order[3]->colour[i], second->colour[i]);
-    }
     for (Particle* spawned : {order[2], order[3]}) {
         EXPECT_TRUE(spawned->texture == 7 || spawned->texture == 8) << spawned->texture;
         EXPECT_EQ(spawned->stepTimer.elapsedMs(), 0.0);
-        EXPECT_EQ(spawned->size, 5.0f);
     }
 
     // A particle that spawns and dies in one call leaves the batch as the whole list; clearing twice
