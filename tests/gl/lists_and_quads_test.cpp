@@ -74,6 +74,14 @@ void view(double half) {
     glLoadIdentity();
 }
 
+void expectIntegers(std::initializer_list<std::pair<GLenum, GLint>> expected) {
+    for (const auto& [name, value] : expected) {
+        GLint got = 0;
+        glGetIntegerv(name, &got);
+        EXPECT_EQ(got, value) << name;
+    }
+}
+
 // The window as the unit square, as captions and logos are placed.
 void unitView() {
     glMatrixMode(GL_PROJECTION);
@@ -84,8 +92,13 @@ void unitView() {
 }
 
 // Polygons wound counter-clockwise whose every vertex sits on a corner of the window rectangle
-// x0..x1 by y0..y1 with the matching texture corner ((0, 0) at the bottom left), all four drawn.
-std::vector<FeedbackVertex> expectQuad(const std::function<void()>& draw, float x0, float x1, float y0, float y1) {
+// x0..x1 by y0..y1 with the matching corner of the texture rectangle (s0, t0 at the bottom left), all
+// four corners drawn.
+struct TexRect {
+    float s0 = 0, s1 = 1, t0 = 0, t1 = 1;
+};
+std::vector<FeedbackVertex> expectQuad(const std::function<void()>& draw, float x0, float x1, float y0, float y1,
+                                       TexRect tex = {}) {
     std::vector<FeedbackVertex> vertices;
     bool corner[2][2] = {};
     for (const FeedbackPolygon& polygon : captureFeedbackPolygons(draw)) {
@@ -99,8 +112,8 @@ std::vector<FeedbackVertex> expectQuad(const std::function<void()>& draw, float 
             const int right = std::fabs(v.x - x1) < 0.01f, top = std::fabs(v.y - y1) < 0.01f;
             EXPECT_TRUE(right || std::fabs(v.x - x0) < 0.01f) << v.x;
             EXPECT_TRUE(top || std::fabs(v.y - y0) < 0.01f) << v.y;
-            EXPECT_EQ(v.tex[0], static_cast<float>(right));
-            EXPECT_EQ(v.tex[1], static_cast<float>(top));
+            EXPECT_EQ(v.tex[0], right ? tex.s1 : tex.s0);
+            EXPECT_EQ(v.tex[1], top ? tex.t1 : tex.t0);
             corner[right][top] = true;
             vertices.push_back(v);
         }
@@ -231,14 +244,9 @@ TEST_F(QuadsAndLists, ListsLeaveTheirStateAndLogosDrawTheirScaledRectangles) {
     glTranslatef(3.0f, 4.0f, 5.0f);
     glCallList(skyBoxList);
     EXPECT_TRUE(glIsEnabled(GL_LIGHTING) && glIsEnabled(GL_TEXTURE_2D));
-    const std::pair<GLenum, GLint> expected[] = {{GL_FRONT_FACE, GL_CCW},
-                                                 {GL_ACTIVE_TEXTURE_ARB, GL_TEXTURE0_ARB},
-                                                 {GL_TEXTURE_BINDING_2D, GLint(skyImages[2]->texture)}};
-    for (const auto& [name, value] : expected) {
-        GLint got = 0;
-        glGetIntegerv(name, &got);
-        EXPECT_EQ(got, value) << name;
-    }
+    expectIntegers({{GL_FRONT_FACE, GL_CCW},
+                    {GL_ACTIVE_TEXTURE_ARB, GL_TEXTURE0_ARB},
+                    {GL_TEXTURE_BINDING_2D, GLint(skyImages[2]->texture)}});
     GLfloat colour[4], m[16];
     glGetFloatv(GL_CURRENT_COLOR, colour);
     EXPECT_TRUE(colour[0] == 1 && colour[1] == 1 && colour[2] == 1 && colour[3] == 1);
@@ -253,9 +261,7 @@ TEST_F(QuadsAndLists, ListsLeaveTheirStateAndLogosDrawTheirScaledRectangles) {
         SCOPED_TRACE(slot);
         expectQuad([list = list] { glCallList(list); }, 0, width * side, 0, height * side);
         glCallList(list);
-        GLint bound = 0;
-        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-        EXPECT_EQ(static_cast<GLuint>(bound), sceneImages[slot]->texture);
+        expectIntegers({{GL_TEXTURE_BINDING_2D, GLint(sceneImages[slot]->texture)}});
         glGetFloatv(GL_MODELVIEW_MATRIX, m);
         EXPECT_EQ(m[0], 1.0f);  // the list's own scale was popped
     }
@@ -274,9 +280,7 @@ TEST_F(QuadsAndLists, AParticleIsOneQuadAroundItsPositionInItsColourAndTexture) 
         EXPECT_NEAR(v.z, (1.0f - 7.0f / 128) * 0.5f, 1e-5f);  // the depth of z = 7
         EXPECT_TRUE(v.colour[0] == 1.0f && v.colour[1] == 0.5f && v.colour[3] == 0.75f);
     }
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(static_cast<GLuint>(bound), puff.texture);
+    expectIntegers({{GL_TEXTURE_BINDING_2D, GLint(puff.texture)}});
     EXPECT_EQ(puff.colour[0], 1.5f);
 
     // Head and smoke sprites go to their own lists (a missing file still takes a name).
@@ -320,16 +324,10 @@ TEST_F(QuadsAndLists, EachOf128ListsDrawsItsCellOnTheUnitSquareAndAdvances) {
     for (int k = 0; k < 128; ++k) {
         SCOPED_TRACE(k);
         glLoadIdentity();
-        const auto polygons = captureFeedbackPolygons([&] { glCallList(fontListBase + k); });
-        ASSERT_EQ(polygons.size(), 2u);
-        // Cell k: column k mod 16 from the left, row k div 16 from the top; its corners on the square's.
-        for (const FeedbackPolygon& polygon : polygons)
-            for (const FeedbackVertex& v : polygon.vertices) {
-                const float x = v.x / side, y = v.y / side;
-                ASSERT_TRUE((x == 0 || x == 1) && (y == 0 || y == 1)) << x << "," << y;
-                EXPECT_FLOAT_EQ(v.tex[0], (k % 16 + x) / 16.0f);
-                EXPECT_FLOAT_EQ(v.tex[1], 1.0f - (k / 16 + 1 - y) / 16.0f);
-            }
+        // Cell k: column k mod 16 from the left, row k div 16 from the top.
+        const float column = (k % 16) / 16.0f, top = 1.0f - (k / 16) / 16.0f;
+        expectQuad([&] { glCallList(fontListBase + k); }, 0, side, 0, side,
+                   {column, column + 1 / 16.0f, top - 1 / 16.0f, top});
         GLfloat m[16];
         glGetFloatv(GL_MODELVIEW_MATRIX, m);
         EXPECT_FLOAT_EQ(m[12], 0.9375f);
@@ -388,14 +386,8 @@ TEST_F(QuadsAndLists, PrintTextBlendsAdditivelyWithTheSheetAndLeavesDepthAndLigh
         printText(0, 0.5f, 0.5f, 0.05f, 0.05f, "%s", text);
         EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST) && glIsEnabled(GL_LIGHTING) && glIsEnabled(GL_TEXTURE_2D));
         EXPECT_FALSE(glIsEnabled(GL_BLEND));
-        const std::pair<GLenum, GLint> expected[] = {
-            {GL_ACTIVE_TEXTURE_ARB, GL_TEXTURE0_ARB}, {GL_BLEND_SRC, GL_SRC_COLOR}, {GL_BLEND_DST, GL_ONE},
-            {GL_MATRIX_MODE, GL_MODELVIEW}, {GL_TEXTURE_BINDING_2D, GLint(sceneImages[6]->texture)}};
-        for (const auto& [name, value] : expected) {
-            GLint got = 0;
-            glGetIntegerv(name, &got);
-            EXPECT_EQ(got, value) << name;
-        }
+        expectIntegers({{GL_ACTIVE_TEXTURE_ARB, GL_TEXTURE0_ARB}, {GL_BLEND_SRC, GL_SRC_COLOR}, {GL_BLEND_DST, GL_ONE},
+                        {GL_MATRIX_MODE, GL_MODELVIEW}, {GL_TEXTURE_BINDING_2D, GLint(sceneImages[6]->texture)}});
         GLfloat m[16];
         glGetFloatv(GL_MODELVIEW_MATRIX, m);
         EXPECT_EQ(m[12], 0.0f);  // the caller's matrix is untouched
