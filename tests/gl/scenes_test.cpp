@@ -463,13 +463,13 @@ TEST(ScenesAlone, StartUpLoadsInOrderAndShutdownReleasesEverything) {
         EXPECT_TRUE(light[0] == 1300 && light[1] == -1000 && light[2] == 299 && light[3] == 1);
         // Every asset, the three emitters, the lists, no message; the music loaded after init and
         // before the effects, started last at volume 180.
-        for (int slot = 0; slot < skyImageCount; ++slot)
-            EXPECT_TRUE(skyImages[slot]->pixels && glIsTexture(skyImages[slot]->texture));
-        for (int slot = 0; slot < sceneImageCount; ++slot)
-            EXPECT_TRUE(sceneImages[slot]->pixels && glIsTexture(sceneImages[slot]->texture));
+        const auto tables = {std::pair{skyImages, skyImageCount}, {sceneImages, sceneImageCount}};
+        const Model* models[] = {&spaceModel, &shipModel, &moduleModel, &terrainModel, &logoModel};
+        for (const auto& [table, count] : tables)
+            for (int slot = 0; slot < count; ++slot)
+                EXPECT_TRUE(table[slot]->pixels && glIsTexture(table[slot]->texture)) << slot;
         EXPECT_TRUE(sceneImages[0]->bytesPerPixel == 4 && sceneImages[1]->bytesPerPixel == 3);  // orx.tga, sun.jpg
-        for (const Model* model : {&spaceModel, &shipModel, &moduleModel, &terrainModel, &logoModel})
-            EXPECT_GT(model->data.objectCount, 0);
+        for (const Model* model : models) EXPECT_GT(model->data.objectCount, 0);
         EXPECT_TRUE(terrainModel.detailMode == 1 && terrainModel.textures[100] && spaceModel.detailMode == 0);
         EXPECT_EQ(particles().size(), 3u);
         EXPECT_TRUE(fontListBase != 0 && skyBoxList != 0 && demoTime == 0.0 && recordedMessages().empty());
@@ -486,10 +486,10 @@ TEST(ScenesAlone, StartUpLoadsInOrderAndShutdownReleasesEverything) {
         // Shutdown: everything released; with sound on the four samples freed, then the close.
         recordSoundCalls();
         shutdownDemo();
-        for (int slot = 0; slot < sceneImageCount; ++slot) EXPECT_FALSE(sceneImages[slot]);
-        for (int slot = 0; slot < skyImageCount; ++slot) EXPECT_FALSE(skyImages[slot]);
+        for (const auto& [table, count] : tables)
+            for (int slot = 0; slot < count; ++slot) EXPECT_FALSE(table[slot]);
         EXPECT_TRUE(!particleSystem.head && particleSystem.headTextures.count == 0);
-        for (const Model* model : {&spaceModel, &shipModel, &moduleModel, &terrainModel, &logoModel}) {
+        for (const Model* model : models) {
             EXPECT_EQ(model->data.objectCount, 0);
             for (const Image* texture : model->textures) EXPECT_FALSE(texture);
         }
