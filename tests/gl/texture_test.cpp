@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <bit>
 #include <filesystem>
 
 #include "image/gl_entry_points.h"
@@ -63,35 +64,58 @@ Bytes firstTexel() {
 }
 }  // namespace
 
-TEST_F(TextureTest, ImageCreatorsMakeMipmappedTexturesTheRgbOneRepeatingWithModulateAndAnisotropy) {
-    put("sky3.jpg", jpegFile(64, 64, 3, solid(64 * 64, {200, 100, 50})));
-    put("orx.tga", tgaFile(32, 32, 32, solid(32 * 32, {10, 20, 30, 77})));
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    createImageTextureWithAlpha(slots, "orx.tga", 0);
-    EXPECT_EQ(environment(), GL_REPLACE);   // the RGBA creator leaves the environment alone
-    ASSERT_NE(slots[0]->pixels, nullptr);
-    EXPECT_EQ(parameters(), (std::vector<GLint>{GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT}));
-    EXPECT_EQ(level(0, GL_TEXTURE_INTERNAL_FORMAT), 4);   // the component count, as asked
-    EXPECT_EQ(level(5, GL_TEXTURE_WIDTH), 1);
-    EXPECT_EQ(firstTexel(), Bytes({30, 20, 10, 77}));
+TEST_F(TextureTest, ImageCreatorsMakeMipmappedTexturesOfTheImagesRealLayoutAndANameEvenWithoutPixels) {
+    // The RGB creator sets the modulate environment and wraps; the RGBA one leaves both alone (repeat is
+    // OpenGL's initial wrapping). An image without pixels gets its texture name but no texture image.
+    const struct {
+        const char* file;
+        Bytes bytes;
+        bool alpha;
+        GLint format, width, height;   // width 0: no texture image
+        Bytes texel;
+    } cases[] = {
+        {"sky3.jpg", jpegFile(64, 64, 3, solid(64 * 64, {200, 100, 50})), false, GL_RGB, 64, 64, {200, 100, 50, 255}},
+        {"orx.tga", tgaFile(32, 32, 32, solid(32 * 32, {10, 20, 30, 77})), true, 4, 32, 32, {30, 20, 10, 77}},
+        // Layouts other than the creator's: alpha dropped, made opaque, grey spread, a PCX's scaled RGBA.
+        {"rgba.tga", tgaFile(16, 16, 32, solid(16 * 16, {10, 20, 30, 5})), false, GL_RGB, 16, 16, {30, 20, 10, 255}},
+        {"rgb.tga", tgaFile(8, 8, 24, solid(8 * 8, {1, 2, 3})), true, 4, 8, 8, {3, 2, 1, 255}},
+        {"grey.jpg", jpegFile(8, 8, 1, Bytes(64, 90)), false, GL_RGB, 8, 8, {90, 90, 90, 255}},
+        {"scaled.pcx", pcxFile(200, 100, Bytes(200 * 100, 40)), false, GL_RGB, 128, 64, {40, 215, 20, 255}},
+        {"missing.jpg", {}, false, 0, 0, 0, {}}, {"broken.jpg", {0xFF, 0xD8, 0xFF, 0xE0, 1, 2, 3}, false, 0, 0, 0, {}},
+        {"missing.tga", {}, true, 0, 0, 0, {}}, {"sky.jpeg", tgaFile(2, 2, 24, Bytes(12, 1)), true, 0, 0, 0, {}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        if (!c.bytes.empty()) put(c.file, c.bytes);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+        (c.alpha ? createImageTextureWithAlpha : createImageTexture)(slots, c.file, 1);
+        ASSERT_NE(slots[1], nullptr);
+        ASSERT_NE(slots[1]->texture, 0u);
+        glBindTexture(GL_TEXTURE_2D, slots[1]->texture);
+        EXPECT_EQ(level(0, GL_TEXTURE_WIDTH), c.width);
+        EXPECT_EQ(slots[1]->pixels != nullptr, c.width > 0);   // the decoded pixels stay with the image
+        if (c.width > 0) {
+            EXPECT_EQ(environment(), c.alpha ? GL_REPLACE : GL_MODULATE);
+            EXPECT_EQ(parameters(), (std::vector<GLint>{GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT}));
+            EXPECT_EQ(level(0, GL_TEXTURE_INTERNAL_FORMAT), c.format);   // 4: the component count, as asked
+            EXPECT_EQ(level(0, GL_TEXTURE_HEIGHT), c.height);
+            EXPECT_EQ(level(std::bit_width(unsigned(c.width)) - 1, GL_TEXTURE_WIDTH), 1);   // the whole chain
+            const Bytes texel = firstTexel();
+            for (int i = 0; i < 4; ++i) EXPECT_NEAR(texel[i], c.texel[i], 3) << i;
+        }
+        releaseImage(slots[1]);
+        slots[1] = nullptr;
+    }
+    createImageTexture(slots, (std::string(300, 'a') + ".jpg").c_str(), 0);   // too long for the path buffer
+    EXPECT_EQ(slots[0]->pixels, nullptr);
 
+    // The texture made last stays bound, with the driver's largest anisotropy, or 1 on a software
+    // rasteriser (this machine's llvmpipe), where the creators keep trilinear filtering only.
     createImageTexture(slots, "sky3.jpg", 2);
-    ASSERT_NE(slots[2], nullptr);
     EXPECT_EQ(slots[1], nullptr);
-    ASSERT_NE(slots[2]->pixels, nullptr);   // the decoded pixels stay with the image
     GLint bound = 0;
+    GLfloat anisotropy = 0, largest = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     EXPECT_EQ(static_cast<GLuint>(bound), slots[2]->texture);
-    EXPECT_EQ(parameters(), (std::vector<GLint>{GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT}));
-    EXPECT_EQ(environment(), GL_MODULATE);
-    EXPECT_EQ(level(0, GL_TEXTURE_INTERNAL_FORMAT), GL_RGB);
-    EXPECT_EQ(level(6, GL_TEXTURE_WIDTH), 1);   // the whole chain down to 1 x 1
-    const Bytes texel = firstTexel();
-    EXPECT_NEAR(texel[0], 200, 3);
-    EXPECT_NEAR(texel[1], 100, 3);
-    EXPECT_NEAR(texel[2], 50, 3);
-    // This machine renders with llvmpipe, where the creators keep trilinear filtering only.
-    GLfloat anisotropy = 0, largest = 0;
     glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, &anisotropy);
     glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &largest);
     EXPECT_GT(largest, 1.0f);
@@ -102,50 +126,6 @@ TEST_F(TextureTest, ImageCreatorsMakeMipmappedTexturesTheRgbOneRepeatingWithModu
     releaseImage(slots[2]);
     slots[2] = nullptr;
     EXPECT_FALSE(glIsTexture(name));
-}
-
-TEST_F(TextureTest, ImagesWithoutPixelsGetANameAndOtherLayoutsAreUploadedAsTheyReallyAre) {
-    // Missing file, undecodable JPEG, a name too long for the path buffer, an extension nobody reads.
-    put("broken.jpg", Bytes{0xFF, 0xD8, 0xFF, 0xE0, 1, 2, 3});
-    createImageTexture(slots, "missing.jpg", 0);
-    createImageTexture(slots, "broken.jpg", 1);
-    createImageTexture(slots, (std::string(300, 'a') + ".jpg").c_str(), 2);
-    createImageTextureWithAlpha(slots, "missing.tga", 3);
-    createImageTextureWithAlpha(slots, "sky.jpeg", 4);
-    for (int i = 0; i < 5; ++i) {
-        ASSERT_NE(slots[i], nullptr) << i;
-        EXPECT_EQ(slots[i]->pixels, nullptr) << i;
-        ASSERT_NE(slots[i]->texture, 0u) << i;
-        glBindTexture(GL_TEXTURE_2D, slots[i]->texture);
-        EXPECT_EQ(level(0, GL_TEXTURE_WIDTH), 0) << i;   // no image was handed to GLU
-        releaseImage(slots[i]);
-        slots[i] = nullptr;
-    }
-
-    // 32-bit TGA through the RGB creator: alpha dropped; 24-bit through the RGBA one: opaque; a greyscale
-    // JPEG through the RGB one: grey; a PCX: made at its scaled size from its RGBA pixels.
-    put("rgba.tga", tgaFile(16, 16, 32, solid(16 * 16, {10, 20, 30, 5})));
-    put("rgb.tga", tgaFile(8, 8, 24, solid(8 * 8, {1, 2, 3})));
-    put("grey.jpg", jpegFile(8, 8, 1, Bytes(64, 90)));
-    put("scaled.pcx", pcxFile(200, 100, Bytes(200 * 100, 40)));
-    createImageTexture(slots, "rgba.tga", 0);
-    createImageTextureWithAlpha(slots, "rgb.tga", 1);
-    createImageTexture(slots, "grey.jpg", 2);
-    createImageTexture(slots, "scaled.pcx", 3);
-    const struct {
-        GLint format, width, height;
-        Bytes texel;
-    } expected[] = {{GL_RGB, 16, 16, {30, 20, 10, 255}}, {4, 8, 8, {3, 2, 1, 255}}, {GL_RGB, 8, 8, {90, 90, 90, 255}},
-                    {GL_RGB, 128, 64, {40, 215, 20, 255}}};
-    for (int i = 0; i < 4; ++i) {
-        ASSERT_NE(slots[i]->pixels, nullptr) << i;
-        glBindTexture(GL_TEXTURE_2D, slots[i]->texture);
-        EXPECT_EQ(level(0, GL_TEXTURE_INTERNAL_FORMAT), expected[i].format) << i;
-        EXPECT_EQ(level(0, GL_TEXTURE_WIDTH), expected[i].width) << i;
-        EXPECT_EQ(level(0, GL_TEXTURE_HEIGHT), expected[i].height) << i;
-        const Bytes texel = firstTexel();
-        for (int c = 0; c < 4; ++c) EXPECT_NEAR(texel[c], expected[i].texel[c], 2) << i << " channel " << c;
-    }
 }
 
 TEST_F(TextureTest, PcxShrinkMatchesGluScaleImage) {
@@ -161,28 +141,28 @@ TEST_F(TextureTest, PcxShrinkMatchesGluScaleImage) {
 }
 
 TEST_F(TextureTest, AddTgaUploadsOneLinearLevelAndAppendsANameEvenOnFailure) {
-    put("head02.tga", tgaFile(64, 64, 32, solid(64 * 64, {10, 20, 30, 40})));
-    put("grey.tga", tgaFile(16, 8, 8, Bytes(16 * 8, 200), 3));
-    put("odd.tga", tgaFile(100, 100, 24, Bytes(100 * 100 * 3, 1)));
-    put("large.tga", tgaFile(2048, 1, 24, Bytes(2048 * 3, 1)));
-    put("mapped.tga", tgaFile(4, 4, 24, Bytes(48, 1), 1, 0, 1));
-    put("sixteen.tga", tgaFile(4, 4, 16, Bytes(32, 1)));
-    put("rle.tga", tgaFile(4, 4, 24, Bytes(48, 1), 10));
-    put("short.tga", tgaFile(64, 64, 32, Bytes(8 * 8 * 4, 1)));
-    put("huge.tga", tgaFile(65535, 65535, 32, Bytes(16, 1)));
-    put("id.tga", tgaFile(4, 4, 24, Bytes(48, 9), 2, 5));
     const struct {
-        const char* path;   // the demo names its sprites with Windows separators
+        const char* file;
+        Bytes bytes;
         int result;
-    } cases[] = {{"data/textury/head02.tga", TEX_OK}, {"data\\textury\\grey.tga", TEX_OK},
-                 {"data/textury/odd.tga", TEX_ERR_SIZE}, {"data/textury/large.tga", TEX_ERR_SIZE},
-                 {"data/textury/missing.tga", TEX_ERR_NO_PIXELS}, {"data/textury/mapped.tga", TEX_ERR_NO_PIXELS},
-                 {"data/textury/sixteen.tga", TEX_ERR_NO_PIXELS}, {"data/textury/rle.tga", TEX_ERR_NO_PIXELS},
-                 {"data/textury/short.tga", TEX_ERR_NO_PIXELS}, {"data/textury/huge.tga", TEX_ERR_NO_PIXELS},
-                 {"data/textury/id.tga", TEX_OK}};   // the identification field is skipped
+    } cases[] = {{"head02.tga", tgaFile(64, 64, 32, solid(64 * 64, {10, 20, 30, 40})), TEX_OK},
+                 {"grey.tga", tgaFile(16, 8, 8, Bytes(16 * 8, 200), 3), TEX_OK},
+                 {"odd.tga", tgaFile(100, 100, 24, Bytes(100 * 100 * 3, 1)), TEX_ERR_SIZE},
+                 {"large.tga", tgaFile(2048, 1, 24, Bytes(2048 * 3, 1)), TEX_ERR_SIZE},
+                 {"missing.tga", {}, TEX_ERR_NO_PIXELS},
+                 {"mapped.tga", tgaFile(4, 4, 24, Bytes(48, 1), 1, 0, 1), TEX_ERR_NO_PIXELS},
+                 {"sixteen.tga", tgaFile(4, 4, 16, Bytes(32, 1)), TEX_ERR_NO_PIXELS},
+                 {"rle.tga", tgaFile(4, 4, 24, Bytes(48, 1), 10), TEX_ERR_NO_PIXELS},
+                 {"short.tga", tgaFile(64, 64, 32, Bytes(8 * 8 * 4, 1)), TEX_ERR_NO_PIXELS},
+                 {"huge.tga", tgaFile(65535, 65535, 32, Bytes(16, 1)), TEX_ERR_NO_PIXELS},
+                 {"id.tga", tgaFile(4, 4, 24, Bytes(48, 9), 2, 5), TEX_OK}};   // the identification field is skipped
     TextureList list;
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    for (const auto& c : cases) EXPECT_EQ(list.addTga(c.path), c.result) << c.path;
+    for (const auto& c : cases) {
+        if (!c.bytes.empty()) put(c.file, c.bytes);
+        // The demo names its sprites with Windows separators.
+        EXPECT_EQ(list.addTga((std::string("data\\textury\\") + c.file).c_str()), c.result) << c.file;
+    }
     ASSERT_EQ(list.count, 11);
     for (int i = 1; i < list.count; ++i) EXPECT_GT(list.names[i], list.names[i - 1]) << i;   // call order
     EXPECT_EQ(environment(), GL_MODULATE);
@@ -195,7 +175,7 @@ TEST_F(TextureTest, AddTgaUploadsOneLinearLevelAndAppendsANameEvenOnFailure) {
     EXPECT_EQ(level(0, GL_TEXTURE_INTERNAL_FORMAT), GL_ALPHA);
     EXPECT_EQ(level(0, GL_TEXTURE_HEIGHT), 8);
     glBindTexture(GL_TEXTURE_2D, list.names[2]);
-    EXPECT_EQ(level(0, GL_TEXTURE_WIDTH), 0);
+    EXPECT_EQ(level(0, GL_TEXTURE_WIDTH), 0);   // a failure's name holds no image
     list.clear();
     EXPECT_EQ(list.count, 0);
     EXPECT_EQ(list.names, nullptr);
