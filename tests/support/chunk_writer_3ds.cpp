@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "model/chunk_ids3ds.h"
@@ -17,47 +16,40 @@ void put(Bytes& out, T value) {
     out.insert(out.end(), bytes, bytes + sizeof value);
 }
 Bytes stringData(const std::string& text) { return Bytes(text.c_str(), text.c_str() + text.size() + 1); }
-
-// Bytes the chunk really occupies.
-std::uint32_t encodedSize(const TestChunk& chunk) {
-    std::uint32_t size = 6 + static_cast<std::uint32_t>(chunk.data.size() + chunk.tail.size());
-    for (const TestChunk& child : chunk.children) size += encodedSize(child);
-    return size;
-}
-
-void encodeInto(const TestChunk& chunk, Bytes& out) {
-    put(out, chunk.id);
-    put(out, chunk.length ? *chunk.length : encodedSize(chunk));
-    out.insert(out.end(), chunk.data.begin(), chunk.data.end());
-    for (const TestChunk& child : chunk.children) encodeInto(child, out);
-    out.insert(out.end(), chunk.tail.begin(), chunk.tail.end());
-}
 }  // namespace
 
 Bytes encodeChunk(const TestChunk& chunk) {
+    Bytes body = chunk.data;
+    for (const TestChunk& child : chunk.children) {
+        const Bytes encoded = encodeChunk(child);
+        body.insert(body.end(), encoded.begin(), encoded.end());
+    }
+    body.insert(body.end(), chunk.tail.begin(), chunk.tail.end());
     Bytes out;
-    encodeInto(chunk, out);
+    put(out, chunk.id);
+    put(out, chunk.length.value_or(static_cast<std::uint32_t>(6 + body.size())));
+    out.insert(out.end(), body.begin(), body.end());
     return out;
 }
 
 TestChunk rawChunk(std::uint16_t id, Bytes data, std::vector<TestChunk> children) {
     return TestChunk{id, std::move(data), std::move(children), {}, {}};
 }
-
 TestChunk primaryChunk(std::vector<TestChunk> children) { return rawChunk(chunk3ds::primary, {}, std::move(children)); }
-
 TestChunk meshDataChunk(std::vector<TestChunk> children, bool withMeshVersion) {
     if (withMeshVersion) children.insert(children.begin(), rawChunk(chunk3ds::meshVersion, {3, 0, 0, 0}));
     return rawChunk(chunk3ds::meshData, {}, std::move(children));
 }
-
 TestChunk namedObjectChunk(const std::string& name, std::vector<TestChunk> children) {
     return rawChunk(chunk3ds::namedObject, stringData(name), std::move(children));
 }
-
 TestChunk triangleMeshChunk(std::vector<TestChunk> children) {
     return rawChunk(chunk3ds::triangleMesh, {}, std::move(children));
 }
+TestChunk materialChunk(std::vector<TestChunk> children) {
+    return rawChunk(chunk3ds::material, {}, std::move(children));
+}
+TestChunk materialNameChunk(const std::string& name) { return rawChunk(chunk3ds::materialName, stringData(name)); }
 
 TestChunk vertexListChunk(const std::vector<Vector3>& vertices) {
     Bytes data;
@@ -90,12 +82,6 @@ TestChunk mappingCoordsChunk(const std::vector<Vector2>& coords) {
     return rawChunk(chunk3ds::mappingCoords, data);
 }
 
-TestChunk materialChunk(std::vector<TestChunk> children) {
-    return rawChunk(chunk3ds::material, {}, std::move(children));
-}
-
-TestChunk materialNameChunk(const std::string& name) { return rawChunk(chunk3ds::materialName, stringData(name)); }
-
 TestChunk diffuseChunk(std::uint8_t red, std::uint8_t green, std::uint8_t blue, bool withGamma) {
     std::vector<TestChunk> colors = {rawChunk(chunk3ds::color24, {red, green, blue})};
     if (withGamma) colors.push_back(rawChunk(chunk3ds::color24Gamma, {uint8_t(~red), uint8_t(~green), uint8_t(~blue)}));
@@ -110,13 +96,11 @@ TestChunk textureMapChunk(const std::string& fileName) {
 }
 
 std::string writeTempFile(const Bytes& bytes) {
-    const char* folder = std::getenv("TMPDIR");
-    std::string path = std::string(folder && *folder ? folder : "/tmp") + "/reader3ds-XXXXXX";
-    const int fd = mkstemp(path.data());
-    if (fd < 0) return {};
-    const bool written = write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-    close(fd);
-    return written ? path : std::string();
+    char path[] = "/tmp/reader3ds-XXXXXX";
+    const int fd = mkstemp(path);
+    const bool written = fd >= 0 && write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    if (fd >= 0) close(fd);
+    return written ? path : "";
 }
 
 Reader3ds::Status importBytes(const Bytes& bytes, Model3ds& model, std::vector<TracedChunk3ds>* trace) {

@@ -44,30 +44,24 @@ inline Bytes tgaFile(int width, int height, int bits, const Bytes& stored, uint8
     return b;
 }
 
-// A BMP from rows of stored B, G, R bytes in file order, each row padded to 4 bytes unless tight.
-// sizeImage: the header's image-size field (-1 writes the real size of the data).
-inline Bytes bmpFile(int width, int height, const std::vector<Bytes>& rows, bool padRows = true,
-                     int64_t sizeImage = -1, uint16_t bitCount = 24, uint32_t compression = 0) {
+// A 24-bit BMP from rows of stored B, G, R bytes in file order, each row padded to 4 bytes unless tight.
+inline Bytes bmpFile(int width, int height, const std::vector<Bytes>& rows, bool padRows = true) {
     Bytes data;
     for (const Bytes& row : rows) {
         data.insert(data.end(), row.begin(), row.end());
         while (padRows && data.size() % 4 != 0) data.push_back(0xEE);
     }
     Bytes b = {'B', 'M'};
-    for (uint32_t field : {static_cast<uint32_t>(54 + data.size()), 0u, 54u, 40u, static_cast<uint32_t>(width),
-                           static_cast<uint32_t>(height)})
+    for (uint32_t field : {uint32_t(54 + data.size()), 0u, 54u, 40u, uint32_t(width), uint32_t(height), 0x180001u, 0u,
+                           uint32_t(data.size())})   // 0x180001: one plane of 24 bits
         putLe(b, field, 4);
-    putLe(b, 1, 2);
-    putLe(b, bitCount, 2);
-    putLe(b, compression, 4);
-    putLe(b, static_cast<uint32_t>(sizeImage < 0 ? static_cast<int64_t>(data.size()) : sizeImage), 4);
     b.resize(54, 0);
     b.insert(b.end(), data.begin(), data.end());
     return b;
 }
 
-// A PCX with the window (0, 0)..(width - 1, height - 1), the given run-length data and a palette whose
-// entry i is (i, 255 - i, i / 2).
+// A PCX with the window (0, 0)..(width - 1, height - 1), the given run-length data (bytes below 192 are
+// single pixels) and a palette whose entry i is (i, 255 - i, i / 2).
 inline Bytes pcxFile(int width, int height, const Bytes& runs) {
     Bytes b = {10, 5, 1, 8, 0, 0, 0, 0};
     putLe(b, static_cast<uint32_t>(width - 1), 2);
@@ -78,16 +72,6 @@ inline Bytes pcxFile(int width, int height, const Bytes& runs) {
     b.push_back(12);
     for (int i = 0; i < 256; ++i) b.insert(b.end(), {uint8_t(i), uint8_t(255 - i), uint8_t(i / 2)});
     return b;
-}
-
-// Run-length data that stores the indices one by one (values of 192 and above as runs of one).
-inline Bytes pcxLiterals(const Bytes& indices) {
-    Bytes runs;
-    for (uint8_t index : indices) {
-        if (index >= 192) runs.push_back(0xC1);
-        runs.push_back(index);
-    }
-    return runs;
 }
 
 // count copies of one pixel's bytes.

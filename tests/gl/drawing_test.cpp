@@ -1,0 +1,666 @@
+// Textures, models and overlays on a real context: the image creators' parameters and mipmaps, addTga's
+// uploads and codes, the extension table; material slots, the detail set and the texture-unit, binding,
+// colour and coordinate state Model::draw leaves; fades, the zoom blur's inset and projections against GLU.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <bit>
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "app/quit_request.h"
+#include "app/settings.h"
+#include "effects/overlays.h"
+#include "effects/projection.h"
+#include "image/gl_entry_points.h"
+#include "image/texture.h"
+#include "model/model.h"
+#include "model/normals.h"
+#include "support/chunk_writer_3ds.h"
+#include "support/gl_feedback.h"
+#include "support/gl_test_context.h"
+#include "support/message_recorder.h"
+#include "unit/image_test_files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+constexpr int side = 256;
+
+// Each test runs in its own folder holding data/3ds and data/textury, as the demo's working folder, from
+// a plain state: identity matrices, no lighting, depth test or blending, both texture units off and empty.
+class GlTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(makeGlTestContext(side, side));
+        ASSERT_TRUE(resolveMultitextureEntryPoints());
+        fs::create_directories(folder / "data/3ds");
+        fs::create_directories(folder / "data/textury");
+        fs::current_path(folder);
+        recordMessageBoxes();
+        glViewport(0, 0, side, side);
+        for (GLenum matrix : {GL_PROJECTION, GL_MODELVIEW}) {
+            glMatrixMode(matrix);
+            glLoadIdentity();
+        }
+        for (GLenum cap : {GL_LIGHTING, GL_DEPTH_TEST, GL_BLEND}) glDisable(cap);
+        for (GLenum unit : {GL_TEXTURE1_ARB, GL_TEXTURE0_ARB}) {
+            glActiveTexture(unit);
+            glDisable(GL_TEXTURE_2D);
+            glBindTexture(GL_TEXTURE_2D, 0);
+            glMultiTexCoord2fARB(unit, 0.0f, 0.0f);
+        }
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glReadBuffer(GL_FRONT);
+        while (glGetError() != GL_NO_ERROR) {}
+    }
+    void TearDown() override {
+        model.release();
+        for (Image* slot : slots) releaseImage(slot);
+        restoreMessageBoxes();
+        fs::current_path(previous);
+        fs::remove_all(folder);
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    }
+    const fs::path previous = fs::current_path();
+    const fs::path folder = fs::temp_directory_path() / ("halvex-gl-" + std::to_string(getpid()));
+    Model model;
+    Image* slots[8] = {};
+};
+class TextureTest : public GlTest {};
+class ModelTest : public GlTest {};
+class Overlays : public GlTest {};
+
+std::vector<GLint> integers(GLenum name) {
+    std::vector<GLint> values(4);
+    glGetIntegerv(name, values.data());
+    return values;
+}
+GLint integer(GLenum name) { return integers(name)[0]; }
+
+// The frame after draw over a clear of the given grey, as RGBA bytes from the bottom row up.
+std::vector<unsigned char> drawn(const std::function<void()>& draw, float grey = 0) {
+    glViewport(0, 0, side, side);
+    glClearColor(grey, grey, grey, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    draw();
+    glFinish();
+    std::vector<unsigned char> frame(side * side * 4);
+    glReadBuffer(GL_FRONT);
+    glReadPixels(0, 0, side, side, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
+    return frame;
+}
+int at(const std::vector<unsigned char>& frame, int x, int y, int channel = 0) {
+    return frame[(y * side + x) * 4 + channel];
+}
+
+// Each state's (first) value, and whether each capability is on.
+void expectState(std::initializer_list<std::pair<GLenum, GLint>> states,
+                 std::initializer_list<std::pair<GLenum, bool>> caps) {
+    for (auto [name, value] : states) EXPECT_EQ(integers(name)[0], value) << std::hex << name;
+    for (auto [cap, on] : caps) EXPECT_EQ(glIsEnabled(cap), on) << std::hex << cap;
+}
+std::vector<GLfloat> matrix(GLenum which) {
+    std::vector<GLfloat> values(16);
+    glGetFloatv(which, values.data());
+    return values;
+}
+// The projection matrix GLU builds, loaded by build on an identity projection.
+std::vector<GLfloat> gluMatrix(const std::function<void()>& build) {
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    build();
+    std::vector<GLfloat> values = matrix(GL_PROJECTION_MATRIX);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    return values;
+}
+
+void put(const char* name, const Bytes& bytes) { writeBytes(std::string("data/textury/") + name, bytes); }
+
+GLint level(int level, GLenum name) {
+    GLint value = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, name, &value);
+    return value;
+}
+// Minification and magnification filters, then S and T wrapping, of the bound texture.
+std::vector<GLint> parameters() {
+    std::vector<GLint> values;
+    for (GLenum name : {GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER, GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T}) {
+        values.push_back(0);
+        glGetTexParameteriv(GL_TEXTURE_2D, name, &values.back());
+    }
+    return values;
+}
+GLint environment() {
+    GLint mode = 0;
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
+    return mode;
+}
+// The first texel of level 0 of the bound texture, as RGBA.
+Bytes firstTexel() {
+    Bytes pixels(static_cast<size_t>(level(0, GL_TEXTURE_WIDTH) * level(0, GL_TEXTURE_HEIGHT) * 4));
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return Bytes(pixels.begin(), pixels.begin() + 4);
+}
+
+Image* solidTexture(GLubyte grey) {
+    Image* image = new Image;
+    glGenTextures(1, &image->texture);
+    glBindTexture(GL_TEXTURE_2D, image->texture);
+    const GLubyte texel[4] = {grey, GLubyte(grey / 2), GLubyte(grey / 4), 255};
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return image;
+}
+
+// Two triangles over the clip square; the last corner drawn is vertex 3, with coordinates (0, 0.75).
+Object3ds square(bool textured, int materialIndex) {
+    Object3ds object;
+    object.vertices = {{-1, -1, 0}, {1, -1, 0}, {1, 1, 0}, {-1, 1, 0}};
+    object.faces = {{{0, 1, 2}}, {{0, 2, 3}}};
+    object.texVertices = {{0.0f, 0.0f}, {0.25f, 0.0f}, {0.25f, 0.5f}, {0.0f, 0.75f}};
+    object.vertexCount = object.texVertexCount = 4;
+    object.faceCount = 2;
+    object.hasTexture = textured;
+    object.materialIndex = materialIndex;
+    computeObjectNormals(object);
+    return object;
+}
+void add(Model& model, Object3ds object) {
+    model.data.objects.push_back(std::move(object));
+    model.data.objectCount = static_cast<int>(model.data.objects.size());
+}
+// Material 0 textured in slot 0 (texel 200, 100, 50), material 1 untextured in (10, 200, 30).
+void fill(Model& model) {
+    model.data.materials = {Material3ds{"skin", "", {1, 2, 3}}, Material3ds{"paint", "", {10, 200, 30}}};
+    model.data.materialCount = 2;
+    model.textures[0] = solidTexture(200);
+}
+// The detail texture (128, 64, 32) and a coordinate set of 4 with (16, 17) last.
+void addDetail(Model& model) {
+    model.detailMode = 1;
+    model.textures[detailTextureSlot] = solidTexture(128);
+    model.detailCoords.objects.resize(1);
+    model.detailCoords.objects[0].texVertices = {{10, 11}, {12, 13}, {14, 15}, {16, 17}};
+    model.detailCoords.objects[0].texVertexCount = 4;
+    model.detailCoords.objectCount = 1;
+}
+
+// The active unit, then for units 0 and 1 whether texturing is on and the texture bound.
+std::vector<GLint> units() {
+    std::vector<GLint> state = {integer(GL_ACTIVE_TEXTURE_ARB)};
+    for (GLenum unit : {GL_TEXTURE0_ARB, GL_TEXTURE1_ARB}) {
+        glActiveTexture(unit);
+        state.insert(state.end(), {glIsEnabled(GL_TEXTURE_2D), integer(GL_TEXTURE_BINDING_2D)});
+    }
+    glActiveTexture(static_cast<GLenum>(state[0]));
+    return state;
+}
+// The current coordinates of both units (s0, t0, s1, t1).
+std::vector<GLfloat> coords() {
+    const GLint active = integer(GL_ACTIVE_TEXTURE_ARB);
+    std::vector<GLfloat> st;
+    for (GLenum unit : {GL_TEXTURE0_ARB, GL_TEXTURE1_ARB}) {
+        GLfloat value[4];
+        glActiveTexture(unit);
+        glGetFloatv(GL_CURRENT_TEXTURE_COORDS, value);
+        st.insert(st.end(), {value[0], value[1]});
+    }
+    glActiveTexture(static_cast<GLenum>(active));
+    return st;
+}
+std::vector<long> colour() {
+    GLfloat rgba[4];
+    glGetFloatv(GL_CURRENT_COLOR, rgba);
+    return {std::lround(rgba[0] * 255), std::lround(rgba[1] * 255), std::lround(rgba[2] * 255)};
+}
+size_t triangles(const Model& model) { return captureFeedbackPolygons([&] { model.draw(); }).size(); }
+}  // namespace
+
+TEST_F(TextureTest, ImageCreatorsMakeMipmappedTexturesOfTheImagesRealLayoutAndANameEvenWithoutPixels) {
+    // The RGB creator sets the modulate environment and wraps; the RGBA one leaves both alone (repeat is
+    // OpenGL's initial wrapping). An image without pixels gets its texture name but no texture image.
+    const struct {
+        const char* file;
+        Bytes bytes;
+        bool alpha;
+        GLint format, width, height;   // width 0: no texture image
+        Bytes texel;
+    } cases[] = {
+        {"sky3.jpg", jpegFile(64, 64, 3, solid(64 * 64, {200, 100, 50})), false, GL_RGB, 64, 64, {200, 100, 50, 255}},
+        {"orx.tga", tgaFile(32, 32, 32, solid(32 * 32, {10, 20, 30, 77})), true, 4, 32, 32, {30, 20, 10, 77}},
+        // Layouts other than the creator's: alpha dropped, made opaque, grey spread, a PCX's scaled RGBA.
+        {"rgba.tga", tgaFile(16, 16, 32, solid(16 * 16, {10, 20, 30, 5})), false, GL_RGB, 16, 16, {30, 20, 10, 255}},
+        {"rgb.tga", tgaFile(8, 8, 24, solid(8 * 8, {1, 2, 3})), true, 4, 8, 8, {3, 2, 1, 255}},
+        {"grey.jpg", jpegFile(8, 8, 1, Bytes(64, 90)), false, GL_RGB, 8, 8, {90, 90, 90, 255}},
+        {"scaled.pcx", pcxFile(200, 100, Bytes(200 * 100, 40)), false, GL_RGB, 128, 64, {40, 215, 20, 255}},
+        {"missing.jpg", {}, false, 0, 0, 0, {}}, {"broken.jpg", {0xFF, 0xD8, 0xFF, 0xE0, 1, 2, 3}, false, 0, 0, 0, {}},
+        {"missing.tga", {}, true, 0, 0, 0, {}}, {"sky.jpeg", tgaFile(2, 2, 24, Bytes(12, 1)), true, 0, 0, 0, {}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        if (!c.bytes.empty()) put(c.file, c.bytes);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+        (c.alpha ? createImageTextureWithAlpha : createImageTexture)(slots, c.file, 1);
+        ASSERT_NE(slots[1], nullptr);
+        ASSERT_NE(slots[1]->texture, 0u);
+        glBindTexture(GL_TEXTURE_2D, slots[1]->texture);
+        EXPECT_EQ(level(0, GL_TEXTURE_WIDTH), c.width);
+        EXPECT_EQ(slots[1]->pixels != nullptr, c.width > 0);   // the decoded pixels stay with the image
+        if (c.width > 0) {
+            EXPECT_EQ(environment(), c.alpha ? GL_REPLACE : GL_MODULATE);
+            EXPECT_EQ(parameters(), (std::vector<GLint>{GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT}));
+            EXPECT_EQ(level(0, GL_TEXTURE_INTERNAL_FORMAT), c.format);   // 4: the component count, as asked
+            EXPECT_EQ(level(0, GL_TEXTURE_HEIGHT), c.height);
+            EXPECT_EQ(level(std::bit_width(unsigned(c.width)) - 1, GL_TEXTURE_WIDTH), 1);   // the whole chain
+            const Bytes texel = firstTexel();
+            for (int i = 0; i < 4; ++i) EXPECT_NEAR(texel[i], c.texel[i], 3) << i;
+        }
+        releaseImage(slots[1]);
+        slots[1] = nullptr;
+    }
+    createImageTexture(slots, (std::string(300, 'a') + ".jpg").c_str(), 0);   // too long for the path buffer
+    EXPECT_EQ(slots[0]->pixels, nullptr);
+
+    // The texture made last stays bound, with the driver's largest anisotropy, or 1 on a software
+    // rasteriser (this machine's llvmpipe), where the creators keep trilinear filtering only.
+    createImageTexture(slots, "sky3.jpg", 2);
+    EXPECT_EQ(slots[1], nullptr);
+    GLint bound = 0;
+    GLfloat anisotropy = 0, largest = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(static_cast<GLuint>(bound), slots[2]->texture);
+    glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, &anisotropy);
+    glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &largest);
+    EXPECT_GT(largest, 1.0f);
+    EXPECT_EQ(maxTextureAnisotropy(), largest);
+    EXPECT_EQ(anisotropy, softwareRasterizer(reinterpret_cast<const char*>(glGetString(GL_RENDERER))) ? 1 : largest);
+    EXPECT_EQ(textureAnisotropy(), anisotropy);
+    const GLuint name = slots[2]->texture;
+    releaseImage(slots[2]);
+    slots[2] = nullptr;
+    EXPECT_FALSE(glIsTexture(name));
+}
+
+TEST_F(TextureTest, PcxShrinkMatchesGluScaleImage) {
+    // The decoders shrink without GL; GLU's own shrink of the same picture agrees within rounding.
+    const int w = 37, h = 23, tw = 32, th = 16;
+    Bytes source(static_cast<size_t>(w * h * 4));
+    for (size_t i = 0; i < source.size(); ++i) source[i] = static_cast<uint8_t>((i * 37 + (i / 4) * 11) & 0xff);
+    Bytes ours(static_cast<size_t>(tw * th * 4)), glu(ours.size());
+    scaleImageRgba(source.data(), w, h, ours.data(), tw, th);
+    ASSERT_EQ(gluScaleImage(GL_RGBA, w, h, GL_UNSIGNED_BYTE, source.data(), tw, th, GL_UNSIGNED_BYTE, glu.data()), 0);
+    for (size_t i = 0; i < ours.size(); ++i) ASSERT_NEAR(ours[i], glu[i], 1) << i;
+}
+
+TEST_F(TextureTest, AddTgaUploadsOneLinearLevelAndAppendsANameEvenOnFailure) {
+    const struct {
+        const char* file;
+        Bytes bytes;
+        int result;
+    } cases[] = {{"head02.tga", tgaFile(64, 64, 32, solid(64 * 64, {10, 20, 30, 40})), TEX_OK},
+                 {"grey.tga", tgaFile(16, 8, 8, Bytes(16 * 8, 200), 3), TEX_OK},
+                 {"odd.tga", tgaFile(100, 100, 24, Bytes(100 * 100 * 3, 1)), TEX_ERR_SIZE},
+                 {"large.tga", tgaFile(2048, 1, 24, Bytes(2048 * 3, 1)), TEX_ERR_SIZE},
+                 {"missing.tga", {}, TEX_ERR_NO_PIXELS},
+                 {"mapped.tga", tgaFile(4, 4, 24, Bytes(48, 1), 1, 0, 1), TEX_ERR_NO_PIXELS},
+                 {"sixteen.tga", tgaFile(4, 4, 16, Bytes(32, 1)), TEX_ERR_NO_PIXELS},
+                 {"rle.tga", tgaFile(4, 4, 24, Bytes(48, 1), 10), TEX_ERR_NO_PIXELS},
+                 {"short.tga", tgaFile(64, 64, 32, Bytes(8 * 8 * 4, 1)), TEX_ERR_NO_PIXELS},
+                 {"huge.tga", tgaFile(65535, 65535, 32, Bytes(16, 1)), TEX_ERR_NO_PIXELS},
+                 {"id.tga", tgaFile(4, 4, 24, Bytes(48, 9), 2, 5), TEX_OK}};   // the identification field is skipped
+    TextureList list;
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    for (const auto& c : cases) {
+        if (!c.bytes.empty()) put(c.file, c.bytes);
+        // The demo names its sprites with Windows separators.
+        EXPECT_EQ(list.addTga((std::string("data\\textury\\") + c.file).c_str()), c.result) << c.file;
+    }
+    ASSERT_EQ(list.count, 11);
+    for (int i = 1; i < list.count; ++i) EXPECT_GT(list.names[i], list.names[i - 1]) << i;   // call order
+    EXPECT_EQ(environment(), GL_MODULATE);
+    glBindTexture(GL_TEXTURE_2D, list.names[0]);
+    EXPECT_EQ(parameters(), (std::vector<GLint>{GL_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT}));
+    EXPECT_EQ(level(0, GL_TEXTURE_INTERNAL_FORMAT), GL_RGBA);
+    EXPECT_EQ(level(1, GL_TEXTURE_WIDTH), 0);   // a single level
+    EXPECT_EQ(firstTexel(), Bytes({30, 20, 10, 40}));
+    glBindTexture(GL_TEXTURE_2D, list.names[1]);   // an 8-bit greyscale TGA becomes an alpha texture
+    EXPECT_EQ(level(0, GL_TEXTURE_INTERNAL_FORMAT), GL_ALPHA);
+    EXPECT_EQ(level(0, GL_TEXTURE_HEIGHT), 8);
+    glBindTexture(GL_TEXTURE_2D, list.names[2]);
+    EXPECT_EQ(level(0, GL_TEXTURE_WIDTH), 0);   // a failure's name holds no image
+    list.clear();
+    EXPECT_EQ(list.count, 0);
+    EXPECT_EQ(list.names, nullptr);
+
+    // The reading status stays in the loader: each failure has its own code.
+    TgaTexture loader;
+    for (auto [file, status] : {std::pair{"missing.tga", TEX_ERR_OPEN}, {"mapped.tga", TEX_ERR_TYPE},
+                                {"sixteen.tga", TEX_ERR_DEPTH}, {"short.tga", TEX_ERR_READ}}) {
+        EXPECT_EQ(loader.readFile((std::string("data/textury/") + file).c_str()), 0) << file;
+        EXPECT_EQ(loader.status, status) << file;
+    }
+    EXPECT_EQ(loader.upload(true), TEX_ERR_NO_PIXELS);
+    // The loader's fields decide the upload; the pixels are kept until an upload is told to free them.
+    TgaTexture fields;
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    ASSERT_EQ(fields.loadInto("data/textury/id.tga", name, GL_RGB), 1);
+    EXPECT_EQ(fields.bits, 24);
+    fields.buildMipmaps = 1;
+    fields.minFilter = GL_LINEAR_MIPMAP_NEAREST;
+    fields.wrapS = GL_CLAMP_TO_EDGE;
+    EXPECT_EQ(fields.upload(false), TEX_OK);
+    EXPECT_NE(fields.pixels, nullptr);
+    glBindTexture(GL_TEXTURE_2D, name);
+    EXPECT_EQ(parameters(), (std::vector<GLint>{GL_LINEAR_MIPMAP_NEAREST, GL_LINEAR, GL_CLAMP_TO_EDGE, GL_REPEAT}));
+    EXPECT_EQ(level(2, GL_TEXTURE_WIDTH), 1);
+    EXPECT_EQ(fields.upload(true), TEX_OK);
+    EXPECT_EQ(fields.pixels, nullptr);
+}
+
+TEST_F(TextureTest, EntryPointTableFollowsTheExtensionStringNotThePlatformLookup) {
+    // Whole words only: a prefix of a real extension name is not an extension.
+    EXPECT_TRUE(glExtensionPresent("GL_ARB_vertex_buffer_object"));
+    EXPECT_FALSE(glExtensionPresent("GL_ARB_vertex_buffer"));
+    loadExtensionEntryPoints();
+    EXPECT_NE(glEntry::glActiveTexture, nullptr);   // core since 1.3
+    EXPECT_NE(glEntry::glTexImage3D, nullptr);
+    ASSERT_NE(glEntry::glGenBuffersARB, nullptr);
+    EXPECT_NE(glEntry::glGenQueriesARB, nullptr);
+    // Mesa has no NV programs: the platform's lookup would still answer, the table stays null.
+    EXPECT_EQ(glEntry::glLoadProgramNV, nullptr);
+    GLuint buffer = 0;
+    glEntry::glGenBuffersARB(1, &buffer);
+    EXPECT_NE(buffer, 0u);
+    glEntry::glDeleteBuffersARB(1, &buffer);
+    hideGlExtensionForTest("GL_ARB_vertex_buffer_object");
+    loadExtensionEntryPoints();
+    EXPECT_EQ(glEntry::glGenBuffersARB, nullptr);
+    EXPECT_EQ(glEntry::glMapBufferARB, nullptr);
+    EXPECT_NE(glEntry::glGenQueriesARB, nullptr);
+    hideGlExtensionForTest(nullptr);
+    loadExtensionEntryPoints();
+    EXPECT_NE(glEntry::glGenBuffersARB, nullptr);
+}
+
+TEST_F(ModelTest, TexturedObjectsLeaveUnitOneActiveInSingleModeAndUnitZeroWithDetail) {
+    fill(model);
+    add(model, square(true, 0));
+    const GLint skin = static_cast<GLint>(model.textures[0]->texture);
+    // Single mode: unit 1 active and off, unit 0 on with the texture; the caller's colour is untouched and
+    // modulates the texture, which fades rely on.
+    glColor3f(0.5f, 0.25f, 0.75f);
+    EXPECT_NEAR(at(drawn([&] { model.draw(); }), side / 2, side / 2), 100, 2);
+    EXPECT_EQ(units(), (std::vector<GLint>{GL_TEXTURE1_ARB, 1, skin, 0, 0}));
+    EXPECT_EQ(coords(), (std::vector<GLfloat>{0, 0.75f, 0, 0}));
+    EXPECT_EQ(colour(), (std::vector<long>{128, 64, 191}));
+    // Detail mode: unit 0 active, both on; the last corner's own pair and the detail set's pair at the
+    // same index; white, and the detail texture multiplies the material texture.
+    addDetail(model);
+    const GLint detail = static_cast<GLint>(model.textures[detailTextureSlot]->texture);
+    EXPECT_NEAR(at(drawn([&] { model.draw(); }), side / 2, side / 2), 100, 3);
+    EXPECT_EQ(units(), (std::vector<GLint>{GL_TEXTURE0_ARB, 1, skin, 1, detail}));
+    EXPECT_EQ(coords(), (std::vector<GLfloat>{0, 0.75f, 16, 17}));
+    EXPECT_EQ(colour(), (std::vector<long>{255, 255, 255}));
+    // So an untextured object after a textured one disables unit 0 with detail, and unit 1 without.
+    Object3ds panel = square(false, 1);
+    panel.texVertices.clear();
+    add(model, panel);
+    model.draw();
+    EXPECT_EQ(units(), (std::vector<GLint>{GL_TEXTURE0_ARB, 0, skin, 1, detail}));
+    EXPECT_EQ(coords(), (std::vector<GLfloat>{0, 0.75f, 16, 17}));
+    EXPECT_EQ(colour(), (std::vector<long>{10, 200, 30}));
+    model.detailMode = 0;
+    model.draw();
+    EXPECT_EQ(units(), (std::vector<GLint>{GL_TEXTURE1_ARB, 1, skin, 0, detail}));
+
+    // Without the coordinate entry point the detail is left out, as in single mode.
+    model.detailMode = 1;
+    const auto activeTexture = glEntry::glActiveTextureARB;
+    const auto multiTexCoord = glEntry::glMultiTexCoord2fARB;
+    glEntry::glMultiTexCoord2fARB = nullptr;
+    model.data.objectCount = 1;
+    glEnable(GL_TEXTURE_2D);   // on unit 1: the single-mode path turns it off and leaves unit 1 active
+    model.draw();
+    EXPECT_EQ(units(), (std::vector<GLint>{GL_TEXTURE1_ARB, 1, skin, 0, detail}));
+    // Without either: the texture goes on the unit that is active, and nothing selects a unit.
+    glActiveTexture(GL_TEXTURE0_ARB);
+    glDisable(GL_TEXTURE_2D);
+    glEntry::glActiveTextureARB = nullptr;
+    const size_t drawn = triangles(model);
+    glEntry::glActiveTextureARB = activeTexture;
+    glEntry::glMultiTexCoord2fARB = multiTexCoord;
+    EXPECT_EQ(drawn, 2u);
+    EXPECT_EQ(units(), (std::vector<GLint>{GL_TEXTURE0_ARB, 1, skin, 0, detail}));
+    EXPECT_EQ(coords(), (std::vector<GLfloat>{0, 0.75f, 16, 17}));   // sent with glTexCoord2f
+}
+
+TEST_F(ModelTest, ObjectsWithoutATextureTakeTheirMaterialsColourOrWhiteAndReadNothingOutsideATable) {
+    // An empty model makes no call and leaves the state alone.
+    glActiveTexture(GL_TEXTURE1_ARB);
+    glEnable(GL_TEXTURE_2D);
+    glColor3f(0.2f, 0.4f, 0.6f);
+    EXPECT_EQ(triangles(model), 0u);
+    EXPECT_EQ(units(), (std::vector<GLint>{GL_TEXTURE1_ARB, 0, 0, 1, 0}));
+    EXPECT_EQ(colour(), (std::vector<long>{51, 102, 153}));
+    glDisable(GL_TEXTURE_2D);
+    fill(model);
+    // Objects without texture, or flagged textured with no texture behind them (material -1, one past the
+    // slots, a material whose slot is empty) are drawn untextured, in their material's colour when it
+    // exists (material 0 when they have no group) or in white.
+    const struct {
+        bool textured;
+        int material, materials;
+        std::vector<long> colour;
+    } cases[] = {{false, 0, 2, {1, 2, 3}}, {false, -1, 2, {255, 255, 255}}, {false, 0, 0, {255, 255, 255}},
+                 {true, -1, 2, {255, 255, 255}}, {true, 150, 2, {255, 255, 255}}, {true, 1, 2, {10, 200, 30}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.textured << " " << c.material << " " << c.materials);
+        Model one;
+        one.data.materials.assign(model.data.materials.begin(), model.data.materials.begin() + c.materials);
+        one.data.materialCount = c.materials;
+        add(one, square(c.textured, c.material));
+        glActiveTexture(GL_TEXTURE0_ARB);
+        glEnable(GL_TEXTURE_2D);
+        glColor3f(0.1f, 0.1f, 0.1f);
+        EXPECT_EQ(triangles(one), 2u);
+        EXPECT_EQ(units(), (std::vector<GLint>{GL_TEXTURE0_ARB, 0, 0, 0, 0}));
+        EXPECT_EQ(colour(), c.colour);
+    }
+    // Coordinates shorter than the vertices: the last corner sends none, so vertex 2's stays in force.
+    add(model, square(true, 0));
+    model.data.objects[0].texVertices.resize(3);
+    model.draw();
+    EXPECT_EQ(coords(), (std::vector<GLfloat>{0.25f, 0.5f, 0, 0}));
+    // A detail set shorter than the vertices: the last corner sends its own pair but no detail pair.
+    model.data.objects[0].texVertices = square(true, 0).texVertices;
+    addDetail(model);
+    model.detailCoords.objects[0].texVertices.resize(3);
+    model.draw();
+    EXPECT_EQ(coords(), (std::vector<GLfloat>{0, 0.75f, 14, 15}));
+    model.detailCoords.clear();   // then no detail set at all
+    EXPECT_EQ(triangles(model), 2u);
+    // Faces with a vertex index at or past the vertex count are not drawn.
+    model.data.objects[0].faces.insert(model.data.objects[0].faces.end(), {{{0, 2, 4}}, {{65535, 1, 2}}});
+    model.data.objects[0].faceCount = 4;
+    EXPECT_EQ(triangles(model), 2u);
+}
+
+TEST_F(ModelTest, LoadGivesMaterialIThSlotIUpToTheHundredthAndReleaseFreesEverySlot) {
+    const auto object = [](const std::string& name, const std::string& material, float v) {
+        const TestChunk group = materialGroupChunk(material, {0});
+        return namedObjectChunk(name, {triangleMeshChunk({vertexListChunk({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}),
+                                                          faceListChunk({{0, 1, 2}}, {group}),
+                                                          mappingCoordsChunk({{0, 0}, {1, 0}, {1, v}})})});
+    };
+    // Materials 0 and 2 name no texture, 1 a file that is there, 3 to 102 one that is not.
+    std::vector<TestChunk> chunks = {materialChunk({materialNameChunk("paint"), diffuseChunk(1, 2, 3)}),
+                                     materialChunk({materialNameChunk("skin"), textureMapChunk("skin.tga")}),
+                                     materialChunk({materialNameChunk("bare")})};
+    for (int i = 3; i < 103; ++i)
+        chunks.push_back(materialChunk({materialNameChunk("m" + std::to_string(i)), textureMapChunk("gone.jpg")}));
+    for (const char* material : {"skin", "paint", "m102"}) chunks.push_back(object(material, material, 1));
+    writeBytes("data/3ds/ship.3ds", encodeChunk(primaryChunk({meshDataChunk(chunks)})));
+    writeBytes("data/textury/skin.tga", tgaFile(2, 2, 24, Bytes(12, 9)));
+    model.load("data/3ds/ship.3ds", nullptr);
+    EXPECT_TRUE(recordedMessages().empty());
+    ASSERT_EQ(model.data.objectCount, 3);
+    EXPECT_EQ(model.detailMode, 0);
+    for (int slot = 0; slot < modelTextureSlots; ++slot)   // not packed; material 100 takes no detail slot
+        EXPECT_EQ(model.textures[slot] != nullptr, slot == 1 || (slot >= 3 && slot < modelMaterialSlots)) << slot;
+    EXPECT_NE(model.textures[1]->pixels, nullptr);
+    EXPECT_EQ(model.textures[3]->pixels, nullptr);   // a missing image still gets its slot and texture name
+    const GLuint skin = model.textures[1]->texture, gone = model.textures[99]->texture;
+    EXPECT_TRUE(glIsTexture(skin));
+    // Material 102 has no slot: its object, drawn last, is drawn untextured in its material's black.
+    model.draw();
+    EXPECT_EQ(units(), (std::vector<GLint>{GL_TEXTURE1_ARB, 1, static_cast<GLint>(skin), 0, 0}));
+    EXPECT_EQ(colour(), (std::vector<long>{0, 0, 0}));
+    model.release();
+    for (Image* slot : model.textures) EXPECT_EQ(slot, nullptr);
+    EXPECT_FALSE(glIsTexture(skin) || glIsTexture(gone));
+    EXPECT_EQ(model.data.objectCount, 0);
+
+    // With a detail name the second coordinate set comes from its fixed file, even for a missing model.
+    writeBytes("data/textury/detail2.tga", tgaFile(2, 2, 24, Bytes(12, 128)));
+    writeBytes(detailCoordsPath, encodeChunk(primaryChunk({meshDataChunk({object("detail", "", 8)})})));
+    model.load("data/3ds/ship.3ds", "detail2.tga");
+    EXPECT_EQ(model.detailMode, 1);
+    ASSERT_NE(model.textures[detailTextureSlot], nullptr);
+    EXPECT_NE(model.textures[detailTextureSlot]->pixels, nullptr);
+    model.data.objectCount = 1;
+    model.draw();   // the last corner carries its own (1, 1) on unit 0 and the detail set's (1, 8) on unit 1
+    EXPECT_EQ(coords(), (std::vector<GLfloat>{1, 1, 1, 8}));
+    model.load("data/3ds/none.3ds", "detail2.tga");
+    ASSERT_EQ(recordedMessages().size(), 1u);
+    EXPECT_EQ(recordedMessages()[0].text, "Unable to find the file: data/3ds/none.3ds!");
+    EXPECT_EQ(model.data.objectCount, 0);
+    EXPECT_EQ(model.detailCoords.objectCount, 1);
+    EXPECT_NE(model.textures[detailTextureSlot], nullptr);
+    model.release();
+    EXPECT_EQ(model.textures[detailTextureSlot], nullptr);
+    EXPECT_EQ(model.detailMode + model.detailCoords.objectCount, 0);
+}
+
+TEST_F(Overlays, FadeOpacityFollowsTheElapsedShareOfTheDurationOverTheWholeScreen) {
+    const struct {
+        void (*fade)(double, double);
+        double duration, elapsed;
+        int red;   // of a white frame
+    } cases[] = {{fadeToBlack, 3000, 0, 255}, {fadeToBlack, 3000, 1500, 128}, {fadeToBlack, 3000, 3000, 0},
+                 {fadeToBlack, 1000, 250, 191}, {fadeFromBlack, 3000, 0, 0}, {fadeFromBlack, 3000, 1500, 128},
+                 {fadeFromBlack, 500, 500, 255}, {fadeFromBlack, 1000, 250, 64},
+                 // Past the end the colour is clamped; a zero duration counts as finished, no division by zero.
+                 {fadeToBlack, 500, 900, 0}, {fadeFromBlack, 500, 900, 255}, {fadeToBlack, 0, 0, 0},
+                 {fadeFromBlack, 0, 0, 255}};
+    for (const auto& c : cases) {
+        const auto frame = drawn([&] {
+            glViewport(0, 0, 10, 10);   // the fades always cover the whole screen
+            c.fade(c.duration, c.elapsed);
+        }, 1);
+        EXPECT_NEAR(at(frame, side - 1, side - 1), c.red, 2) << (c.fade == fadeToBlack) << " " << c.elapsed;
+    }
+}
+
+TEST_F(Overlays, FadeIsNotTintedByLightingAndLeavesTheStateScenesExpect) {
+    for (GLenum cap : {GL_LIGHTING, GL_LIGHT0, GL_COLOR_MATERIAL, GL_BLEND}) glEnable(cap);
+    for (GLenum cap : {GL_DEPTH_TEST, GL_TEXTURE_2D}) glDisable(cap);
+    EXPECT_NEAR(at(drawn([] { fadeToBlack(3000, 1500); }, 1), 0, 0), 128, 2);
+    expectState({{GL_MATRIX_MODE, GL_MODELVIEW}, {GL_BLEND_SRC, GL_SRC_ALPHA}, {GL_BLEND_DST, GL_ONE_MINUS_SRC_ALPHA}},
+                {{GL_DEPTH_TEST, true}, {GL_TEXTURE_2D, true}, {GL_BLEND, false}, {GL_LIGHTING, true}});
+    EXPECT_EQ(matrix(GL_MODELVIEW_MATRIX), gluMatrix([] {}));
+    EXPECT_EQ(matrix(GL_PROJECTION_MATRIX), gluMatrix([] { gluOrtho2D(0, 1, 0, 1); }));
+    for (GLenum cap : {GL_LIGHTING, GL_LIGHT0, GL_COLOR_MATERIAL}) glDisable(cap);
+}
+
+TEST_F(Overlays, ZoomBlurInsetsTheTextureRectangleByTheFrameTimeAndWorksWithoutMultitexturing) {
+    // blurTexture sampled nearest: red is the column, green the row, blue 255.
+    std::vector<unsigned char> texels;
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) texels.insert(texels.end(), {uint8_t(x), uint8_t(y), 255});
+    if (blurTexture == 0) glGenTextures(1, &blurTexture);
+    glBindTexture(GL_TEXTURE_2D, blurTexture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, side, side, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+    glActiveTextureARB(GL_TEXTURE1_ARB);
+
+    // 20 ms: the rectangle from 0.04 to 0.96 fills the viewport at 99 percent; the centre stays put.
+    const auto zoomed = drawn([] { drawZoomBlur(20.0f); });
+    for (auto [x, y, channel, value] : {std::tuple{0, 128, 0, 0.04 * side}, {side - 1, 128, 0, 0.96 * side},
+                                        {128, 0, 1, 0.04 * side}, {128, side - 1, 1, 0.96 * side},
+                                        {128, 128, 0, 128.0}})
+        EXPECT_NEAR(at(zoomed, x, y, channel), 0.99 * value, 2) << x << ", " << y;
+    // 0 ms: unzoomed, still at 99 percent.
+    const auto flat = drawn([] { drawZoomBlur(0.0f); });
+    EXPECT_NEAR(at(flat, 0, 10), 0, 1);
+    EXPECT_NEAR(at(flat, side - 1, 10), 0.99 * 255, 2);
+    // The plain blur: unzoomed at 90 percent, added onto a grey frame (blue adds up to white).
+    const auto added = drawn(drawBlurTexture, 0.5f);
+    EXPECT_EQ(at(added, 10, 10, 2), 255);
+    EXPECT_NEAR(at(added, 10, 10), 128 + 0.9 * 10, 2);
+    // Left behind: unit 0 active and textured with the blur texture, depth test on, blending off with the
+    // additive function, the model-view matrix current and the caller's viewport.
+    expectState({{GL_ACTIVE_TEXTURE_ARB, GL_TEXTURE0_ARB}, {GL_TEXTURE_BINDING_2D, static_cast<GLint>(blurTexture)},
+                 {GL_BLEND_SRC, GL_SRC_ALPHA}, {GL_BLEND_DST, GL_ONE}, {GL_MATRIX_MODE, GL_MODELVIEW}},
+                {{GL_TEXTURE_2D, true}, {GL_DEPTH_TEST, true}, {GL_BLEND, false}});
+    glViewport(0, 0, 128, 128);
+    drawZoomBlur(10.0f);
+    EXPECT_EQ(integers(GL_VIEWPORT)[2], 128);
+
+    // Without the multitexture pair the user is told why and the demo quits; the blur drawn before it
+    // does is the same picture, with no null pointer called.
+    recordMessageBoxes();
+    clearQuitRequest();
+    hideGlExtensionForTest("GL_ARB_multitexture");
+    EXPECT_FALSE(resolveMultitextureEntryPoints());
+    ASSERT_EQ(glMultiTexCoord2fARB, nullptr);
+    ASSERT_EQ(recordedMessages().size(), 1u);
+    EXPECT_EQ(recordedMessages()[0].caption, "Chyba");
+    EXPECT_NE(recordedMessages()[0].text.find("multitexturing"), std::string::npos);
+    EXPECT_TRUE(quitRequestPending());
+    EXPECT_TRUE(drawn([] { drawZoomBlur(20.0f); }) == zoomed);
+    hideGlExtensionForTest(nullptr);
+    clearQuitRequest();
+    restoreMessageBoxes();
+    EXPECT_TRUE(resolveMultitextureEntryPoints());
+}
+
+TEST_F(Overlays, PerspectiveUsesTheIntegerAspectRatioAndOrthoTheUnitSquare) {
+    const int savedWidth = screenWidth, savedHeight = screenHeight;
+    // The integer quotient of the screen's sides, 1 for a height of 0: 1024 x 768 is square, 300 x 700 flat.
+    const struct {
+        int width, height;
+        double aspect;
+    } cases[] = {{1024, 768, 1}, {1600, 1200, 1}, {700, 300, 2}, {300, 700, 0}, {640, 0, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
+        EXPECT_EQ(perspectiveAspect(c.width, c.height), c.aspect);
+        screenWidth = c.width;
+        screenHeight = c.height;
+        glTranslatef(5, 5, 5);
+        setPerspectiveView(0);
+        EXPECT_EQ(integers(GL_VIEWPORT), std::vector<GLint>({0, 0, c.width, c.height}));
+        EXPECT_EQ(integers(GL_MATRIX_MODE)[0], GL_MODELVIEW);
+        EXPECT_EQ(matrix(GL_MODELVIEW_MATRIX), gluMatrix([] {}));
+        if (c.aspect > 0) {
+            EXPECT_EQ(matrix(GL_PROJECTION_MATRIX), gluMatrix([&] { gluPerspective(90, c.aspect, 0.1f, 120000); }));
+        }
+    }
+    glViewport(3, 4, 20, 10);
+    setPerspectiveView(1);
+    setOrthoView(1);
+    EXPECT_EQ(integers(GL_VIEWPORT), std::vector<GLint>({3, 4, 20, 10}));
+    EXPECT_EQ(matrix(GL_PROJECTION_MATRIX), gluMatrix([] { gluOrtho2D(0, 1, 0, 1); }));
+    setOrthoView(0);
+    EXPECT_EQ(integers(GL_VIEWPORT), std::vector<GLint>({0, 0, 640, 0}));
+    EXPECT_EQ(integers(GL_MATRIX_MODE)[0], GL_MODELVIEW);
+    screenWidth = savedWidth;
+    screenHeight = savedHeight;
+}
