@@ -22,8 +22,10 @@ std::unique_ptr<Image> decode(const Bytes& bytes, const std::string& name, bool 
     alpha ? image->loadWithAlpha(path.c_str()) : image->load(path.c_str());
     return image;
 }
-Bytes pixels(const std::unique_ptr<Image>& image, size_t count) {
-    return image->pixels ? Bytes(image->pixels, image->pixels + count) : Bytes();
+// The whole pixel buffer.
+Bytes pixels(const std::unique_ptr<Image>& image) {
+    const size_t size = static_cast<size_t>(image->pixelWidth() * image->pixelHeight() * image->bytesPerPixel);
+    return image->pixels ? Bytes(image->pixels, image->pixels + size) : Bytes();
 }
 // Where a JPEG marker (0xFF, code) starts.
 size_t marker(const Bytes& jpeg, uint8_t code) {
@@ -48,11 +50,11 @@ const Bytes redOverBlue = solid(64, {230, 30, 20}) + solid(64, {20, 30, 220});
 TEST(ImageDecoders, ChannelOrderRowOrderAndAlpha) {
     // TGA: R, G, B[, A] from B, G, R[, A], rows in file order even when the descriptor says top-left origin.
     auto image = decode(patched(tgaFile(2, 2, 24, {10, 20, 30, 1, 2, 3, 40, 50, 60, 4, 5, 6}), 17, {0x20}), "a.tga");
-    EXPECT_EQ(pixels(image, 12), Bytes({30, 20, 10, 3, 2, 1, 60, 50, 40, 6, 5, 4}));
+    EXPECT_EQ(pixels(image), Bytes({30, 20, 10, 3, 2, 1, 60, 50, 40, 6, 5, 4}));
     EXPECT_EQ(image->format, IMAGE_TGA);
     EXPECT_EQ(image->bytesPerPixel, 3);
     image = decode(tgaFile(2, 1, 32, {10, 20, 30, 77, 1, 2, 3, 0}), "b.tga", true);
-    EXPECT_EQ(pixels(image, 8), Bytes({30, 20, 10, 77, 3, 2, 1, 0}));
+    EXPECT_EQ(pixels(image), Bytes({30, 20, 10, 77, 3, 2, 1, 0}));
     EXPECT_EQ(image->bytesPerPixel, 4);
 
     // BMP: R, G, B bottom row first without the row padding, whatever the size field or row direction say.
@@ -63,20 +65,20 @@ TEST(ImageDecoders, ChannelOrderRowOrderAndAlpha) {
     for (const Bytes& file : {bmp, patched(bmp, 34, {0}), bmpFile(3, 2, bmpRows, false),
                               bmpFile(3, -2, {bmpRows[1], bmpRows[0]}), longHeader}) {
         image = decode(file, "c.bmp");
-        EXPECT_EQ(pixels(image, 18), Bytes({2, 1, 0, 2, 1, 1, 2, 1, 2, 4, 3, 0, 4, 3, 1, 4, 3, 2}));
+        EXPECT_EQ(pixels(image), Bytes({2, 1, 0, 2, 1, 1, 2, 1, 2, 4, 3, 0, 4, 3, 1, 4, 3, 2}));
         EXPECT_EQ(image->height, 2);
         EXPECT_EQ(image->format, IMAGE_BMP);
     }
     // With alpha, only pure black is transparent.
     image = decode(bmpFile(4, 1, {{0, 0, 0, 1, 0, 0, 0, 0, 1, 9, 9, 9}}), "d.BMP", true);
-    EXPECT_EQ(pixels(image, 16), Bytes({0, 0, 0, 0, 0, 0, 1, 255, 1, 0, 0, 255, 9, 9, 9, 255}));
+    EXPECT_EQ(pixels(image), Bytes({0, 0, 0, 0, 0, 0, 1, 255, 1, 0, 0, 255, 9, 9, 9, 255}));
 
     // PCX: palette entries as opaque RGBA, top row first; power-of-two sizes are kept.
     const Bytes indices = {0, 7, 14, 190, 13, 20, 191, 34};
     image = decode(pcxFile(4, 2, indices), "e.pcx");
     Bytes rgba;
     for (uint8_t i : indices) rgba.insert(rgba.end(), {i, uint8_t(255 - i), uint8_t(i / 2), 255});
-    EXPECT_EQ(pixels(image, 32), rgba);
+    EXPECT_EQ(pixels(image), rgba);
     EXPECT_EQ(image->format, IMAGE_PCX);
     EXPECT_EQ(image->scaledWidth, 4);
     EXPECT_EQ(image->scaledHeight, 2);
@@ -112,11 +114,11 @@ TEST(ImageDecoders, PcxShrinksToThePowerOfTwoBelowAndBoundsItsRuns) {
     EXPECT_EQ(floorPowerOfTwo(255), 128);
     EXPECT_EQ(floorPowerOfTwo(256), 256);
     // A run byte 0xC0 (length 0) eats its value byte and produces nothing.
-    EXPECT_EQ(pixels(decode(pcxFile(2, 1, {0xC0, 99, 5, 6}), "b.pcx"), 8), Bytes({5, 250, 2, 255, 6, 249, 3, 255}));
+    EXPECT_EQ(pixels(decode(pcxFile(2, 1, {0xC0, 99, 5, 6}), "b.pcx")), Bytes({5, 250, 2, 255, 6, 249, 3, 255}));
     // A run of 5 into a 3-pixel image is cut at the buffer's end; the palette is still found.
     image = decode(pcxFile(3, 1, {0xC5, 7}), "c.pcx");
     EXPECT_EQ(image->scaledWidth, 2);
-    EXPECT_EQ(pixels(image, 8), Bytes({7, 248, 3, 255, 7, 248, 3, 255}));
+    EXPECT_EQ(pixels(image), Bytes({7, 248, 3, 255, 7, 248, 3, 255}));
 }
 
 TEST(ImageDecoders, DamagedFilesGiveNoPixels) {
