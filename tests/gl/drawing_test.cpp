@@ -36,8 +36,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(makeGlTestContext(side, side));
         ASSERT_TRUE(resolveMultitextureEntryPoints());
-        fs::create_directories(folder / "data/3ds");
-        fs::create_directories(folder / "data/textury");
+        for (const char* sub : {"data/3ds", "data/textury"}) fs::create_directories(folder / sub);
         fs::current_path(folder);
         recordMessageBoxes();
         glViewport(0, 0, side, side);
@@ -189,33 +188,22 @@ void addDetail(Model& model) {
     model.detailCoords.objectCount = 1;
 }
 
-// The active unit, then for units 0 and 1 whether texturing is on and the texture bound.
-std::vector<GLint> units() {
-    std::vector<GLint> state = {integer(GL_ACTIVE_TEXTURE_ARB)};
+// What draw leaves for the next object: the active unit; for units 0 and 1 whether texturing is on, the
+// texture bound and the current coordinates (s, t); the current colour as bytes.
+std::vector<double> state() {
+    std::vector<double> values = {double(integer(GL_ACTIVE_TEXTURE_ARB))};
     for (GLenum unit : {GL_TEXTURE0_ARB, GL_TEXTURE1_ARB}) {
+        GLfloat st[4];
         glActiveTexture(unit);
-        state.insert(state.end(), {glIsEnabled(GL_TEXTURE_2D), integer(GL_TEXTURE_BINDING_2D)});
+        glGetFloatv(GL_CURRENT_TEXTURE_COORDS, st);
+        values.insert(values.end(), {double(glIsEnabled(GL_TEXTURE_2D)), double(integer(GL_TEXTURE_BINDING_2D)), st[0],
+                                     st[1]});
     }
-    glActiveTexture(static_cast<GLenum>(state[0]));
-    return state;
-}
-// The current coordinates of both units (s0, t0, s1, t1).
-std::vector<GLfloat> coords() {
-    const GLint active = integer(GL_ACTIVE_TEXTURE_ARB);
-    std::vector<GLfloat> st;
-    for (GLenum unit : {GL_TEXTURE0_ARB, GL_TEXTURE1_ARB}) {
-        GLfloat value[4];
-        glActiveTexture(unit);
-        glGetFloatv(GL_CURRENT_TEXTURE_COORDS, value);
-        st.insert(st.end(), {value[0], value[1]});
-    }
-    glActiveTexture(static_cast<GLenum>(active));
-    return st;
-}
-std::vector<long> colour() {
+    glActiveTexture(static_cast<GLenum>(values[0]));
     GLfloat rgba[4];
     glGetFloatv(GL_CURRENT_COLOR, rgba);
-    return {std::lround(rgba[0] * 255), std::lround(rgba[1] * 255), std::lround(rgba[2] * 255)};
+    for (int i = 0; i < 3; ++i) values.push_back(std::round(rgba[i] * 255));
+    return values;
 }
 size_t triangles(const Model& model) { return captureFeedbackPolygons([&] { model.draw(); }).size(); }
 }  // namespace
@@ -365,65 +353,61 @@ TEST_F(TextureTest, EntryPointTableFollowsTheExtensionStringNotThePlatformLookup
 }
 
 TEST_F(ModelTest, TexturedObjectsLeaveUnitOneActiveInSingleModeAndUnitZeroWithDetail) {
+    using State = std::vector<double>;
     fill(model);
     add(model, square(true, 0));
-    const GLint skin = static_cast<GLint>(model.textures[0]->texture);
-    // Single mode: unit 1 active and off, unit 0 on with the texture; the caller's colour is untouched and
-    // modulates the texture, which fades rely on.
+    const double skin = model.textures[0]->texture;
+    // Single mode: unit 1 active and off, unit 0 on with the texture and the last corner's coordinates; the
+    // caller's colour is untouched and modulates the texture, which fades rely on.
     glColor3f(0.5f, 0.25f, 0.75f);
     EXPECT_NEAR(at(drawn([&] { model.draw(); }), side / 2, side / 2), 100, 2);
-    EXPECT_EQ(units(), (std::vector<GLint>{GL_TEXTURE1_ARB, 1, skin, 0, 0}));
-    EXPECT_EQ(coords(), (std::vector<GLfloat>{0, 0.75f, 0, 0}));
-    EXPECT_EQ(colour(), (std::vector<long>{128, 64, 191}));
-    // Detail mode: unit 0 active, both on; the last corner's own pair and the detail set's pair at the
-    // same index; white, and the detail texture multiplies the material texture.
+    EXPECT_EQ(state(), (State{GL_TEXTURE1_ARB, 1, skin, 0, 0.75, 0, 0, 0, 0, 128, 64, 191}));
+    // Detail mode: unit 0 active, both on, unit 1 with the detail set's pair at the same index; white, and
+    // the detail texture multiplies the material texture.
     addDetail(model);
-    const GLint detail = static_cast<GLint>(model.textures[detailTextureSlot]->texture);
+    const double detail = model.textures[detailTextureSlot]->texture;
     EXPECT_NEAR(at(drawn([&] { model.draw(); }), side / 2, side / 2), 100, 3);
-    EXPECT_EQ(units(), (std::vector<GLint>{GL_TEXTURE0_ARB, 1, skin, 1, detail}));
-    EXPECT_EQ(coords(), (std::vector<GLfloat>{0, 0.75f, 16, 17}));
-    EXPECT_EQ(colour(), (std::vector<long>{255, 255, 255}));
+    EXPECT_EQ(state(), (State{GL_TEXTURE0_ARB, 1, skin, 0, 0.75, 1, detail, 16, 17, 255, 255, 255}));
     // So an untextured object after a textured one disables unit 0 with detail, and unit 1 without.
     Object3ds panel = square(false, 1);
     panel.texVertices.clear();
     add(model, panel);
     model.draw();
-    EXPECT_EQ(units(), (std::vector<GLint>{GL_TEXTURE0_ARB, 0, skin, 1, detail}));
-    EXPECT_EQ(coords(), (std::vector<GLfloat>{0, 0.75f, 16, 17}));
-    EXPECT_EQ(colour(), (std::vector<long>{10, 200, 30}));
+    EXPECT_EQ(state(), (State{GL_TEXTURE0_ARB, 0, skin, 0, 0.75, 1, detail, 16, 17, 10, 200, 30}));
     model.detailMode = 0;
     model.draw();
-    EXPECT_EQ(units(), (std::vector<GLint>{GL_TEXTURE1_ARB, 1, skin, 0, detail}));
+    EXPECT_EQ(state(), (State{GL_TEXTURE1_ARB, 1, skin, 0, 0.75, 0, detail, 16, 17, 10, 200, 30}));
 
     // Without the coordinate entry point the detail is left out, as in single mode.
     model.detailMode = 1;
+    model.data.objectCount = 1;
     const auto activeTexture = glEntry::glActiveTextureARB;
     const auto multiTexCoord = glEntry::glMultiTexCoord2fARB;
     glEntry::glMultiTexCoord2fARB = nullptr;
-    model.data.objectCount = 1;
-    glEnable(GL_TEXTURE_2D);   // on unit 1: the single-mode path turns it off and leaves unit 1 active
+    glEnable(GL_TEXTURE_2D);   // on unit 1
+    glTexCoord2f(9, 9);
     model.draw();
-    EXPECT_EQ(units(), (std::vector<GLint>{GL_TEXTURE1_ARB, 1, skin, 0, detail}));
+    EXPECT_EQ(state(), (State{GL_TEXTURE1_ARB, 1, skin, 0, 0.75, 0, detail, 16, 17, 10, 200, 30}));
     // Without either: the texture goes on the unit that is active, and nothing selects a unit.
     glActiveTexture(GL_TEXTURE0_ARB);
     glDisable(GL_TEXTURE_2D);
+    glTexCoord2f(9, 9);
     glEntry::glActiveTextureARB = nullptr;
     const size_t drawn = triangles(model);
     glEntry::glActiveTextureARB = activeTexture;
     glEntry::glMultiTexCoord2fARB = multiTexCoord;
     EXPECT_EQ(drawn, 2u);
-    EXPECT_EQ(units(), (std::vector<GLint>{GL_TEXTURE0_ARB, 1, skin, 0, detail}));
-    EXPECT_EQ(coords(), (std::vector<GLfloat>{0, 0.75f, 16, 17}));   // sent with glTexCoord2f
+    EXPECT_EQ(state(), (State{GL_TEXTURE0_ARB, 1, skin, 0, 0.75, 0, detail, 16, 17, 10, 200, 30}));
 }
 
 TEST_F(ModelTest, ObjectsWithoutATextureTakeTheirMaterialsColourOrWhiteAndReadNothingOutsideATable) {
+    using State = std::vector<double>;
     // An empty model makes no call and leaves the state alone.
     glActiveTexture(GL_TEXTURE1_ARB);
     glEnable(GL_TEXTURE_2D);
     glColor3f(0.2f, 0.4f, 0.6f);
     EXPECT_EQ(triangles(model), 0u);
-    EXPECT_EQ(units(), (std::vector<GLint>{GL_TEXTURE1_ARB, 0, 0, 1, 0}));
-    EXPECT_EQ(colour(), (std::vector<long>{51, 102, 153}));
+    EXPECT_EQ(state(), (State{GL_TEXTURE1_ARB, 0, 0, 0, 0, 1, 0, 0, 0, 51, 102, 153}));
     glDisable(GL_TEXTURE_2D);
     fill(model);
     // Objects without texture, or flagged textured with no texture behind them (material -1, one past the
@@ -432,11 +416,10 @@ TEST_F(ModelTest, ObjectsWithoutATextureTakeTheirMaterialsColourOrWhiteAndReadNo
     const struct {
         bool textured;
         int material, materials;
-        std::vector<long> colour;
-    } cases[] = {{false, 0, 2, {1, 2, 3}}, {false, -1, 2, {255, 255, 255}}, {false, 0, 0, {255, 255, 255}},
-                 {true, -1, 2, {255, 255, 255}}, {true, 150, 2, {255, 255, 255}}, {true, 1, 2, {10, 200, 30}}};
+        double red, green, blue;
+    } cases[] = {{false, 0, 2, 1, 2, 3}, {false, -1, 2, 255, 255, 255}, {false, 0, 0, 255, 255, 255},
+                 {true, -1, 2, 255, 255, 255}, {true, 150, 2, 255, 255, 255}, {true, 1, 2, 10, 200, 30}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.textured << " " << c.material << " " << c.materials);
         Model one;
         one.data.materials.assign(model.data.materials.begin(), model.data.materials.begin() + c.materials);
         one.data.materialCount = c.materials;
@@ -445,20 +428,23 @@ TEST_F(ModelTest, ObjectsWithoutATextureTakeTheirMaterialsColourOrWhiteAndReadNo
         glEnable(GL_TEXTURE_2D);
         glColor3f(0.1f, 0.1f, 0.1f);
         EXPECT_EQ(triangles(one), 2u);
-        EXPECT_EQ(units(), (std::vector<GLint>{GL_TEXTURE0_ARB, 0, 0, 0, 0}));
-        EXPECT_EQ(colour(), c.colour);
+        EXPECT_EQ(state(), (State{GL_TEXTURE0_ARB, 0, 0, 0, 0, 0, 0, 0, 0, c.red, c.green, c.blue}))
+            << c.textured << " " << c.material << " " << c.materials;
     }
     // Coordinates shorter than the vertices: the last corner sends none, so vertex 2's stays in force.
+    const double skin = model.textures[0]->texture;
     add(model, square(true, 0));
     model.data.objects[0].texVertices.resize(3);
+    glColor3f(1, 1, 1);
     model.draw();
-    EXPECT_EQ(coords(), (std::vector<GLfloat>{0.25f, 0.5f, 0, 0}));
+    EXPECT_EQ(state(), (State{GL_TEXTURE1_ARB, 1, skin, 0.25, 0.5, 0, 0, 0, 0, 255, 255, 255}));
     // A detail set shorter than the vertices: the last corner sends its own pair but no detail pair.
     model.data.objects[0].texVertices = square(true, 0).texVertices;
     addDetail(model);
     model.detailCoords.objects[0].texVertices.resize(3);
     model.draw();
-    EXPECT_EQ(coords(), (std::vector<GLfloat>{0, 0.75f, 14, 15}));
+    const double detail = model.textures[detailTextureSlot]->texture;
+    EXPECT_EQ(state(), (State{GL_TEXTURE0_ARB, 1, skin, 0, 0.75, 1, detail, 14, 15, 255, 255, 255}));
     model.detailCoords.clear();   // then no detail set at all
     EXPECT_EQ(triangles(model), 2u);
     // Faces with a vertex index at or past the vertex count are not drawn.
@@ -495,8 +481,7 @@ TEST_F(ModelTest, LoadGivesMaterialIThSlotIUpToTheHundredthAndReleaseFreesEveryS
     EXPECT_TRUE(glIsTexture(skin));
     // Material 102 has no slot: its object, drawn last, is drawn untextured in its material's black.
     model.draw();
-    EXPECT_EQ(units(), (std::vector<GLint>{GL_TEXTURE1_ARB, 1, static_cast<GLint>(skin), 0, 0}));
-    EXPECT_EQ(colour(), (std::vector<long>{0, 0, 0}));
+    EXPECT_EQ(state(), (std::vector<double>{GL_TEXTURE1_ARB, 1, double(skin), 1, 1, 0, 0, 0, 0, 0, 0, 0}));
     model.release();
     for (Image* slot : model.textures) EXPECT_EQ(slot, nullptr);
     EXPECT_FALSE(glIsTexture(skin) || glIsTexture(gone));
@@ -511,7 +496,8 @@ TEST_F(ModelTest, LoadGivesMaterialIThSlotIUpToTheHundredthAndReleaseFreesEveryS
     EXPECT_NE(model.textures[detailTextureSlot]->pixels, nullptr);
     model.data.objectCount = 1;
     model.draw();   // the last corner carries its own (1, 1) on unit 0 and the detail set's (1, 8) on unit 1
-    EXPECT_EQ(coords(), (std::vector<GLfloat>{1, 1, 1, 8}));
+    EXPECT_EQ(state(), (std::vector<double>{GL_TEXTURE0_ARB, 1, double(model.textures[1]->texture), 1, 1, 1,
+                                            double(model.textures[detailTextureSlot]->texture), 1, 8, 255, 255, 255}));
     model.load("data/3ds/none.3ds", "detail2.tga");
     ASSERT_EQ(recordedMessages().size(), 1u);
     EXPECT_EQ(recordedMessages()[0].text, "Unable to find the file: data/3ds/none.3ds!");
@@ -585,16 +571,13 @@ TEST_F(Overlays, ZoomBlurInsetsTheTextureRectangleByTheFrameTimeAndWorksWithoutM
     drawZoomBlur(10.0f);
     EXPECT_EQ(integers(GL_VIEWPORT)[2], 128);
 
-    // Without the multitexture pair the user is told why and the demo quits; the blur drawn before it
-    // does is the same picture, with no null pointer called.
-    clearQuitRequest();
+    // Without the multitexture pair the user is told why (the quit that follows is the start-up's test);
+    // the blur drawn before the demo quits is the same picture, with no null pointer called.
     hideGlExtensionForTest("GL_ARB_multitexture");
     EXPECT_FALSE(resolveMultitextureEntryPoints());
     ASSERT_EQ(glMultiTexCoord2fARB, nullptr);
     ASSERT_EQ(recordedMessages().size(), 1u);
-    EXPECT_EQ(recordedMessages()[0].caption, "Chyba");
     EXPECT_NE(recordedMessages()[0].text.find("multitexturing"), std::string::npos);
-    EXPECT_TRUE(quitRequestPending());
     EXPECT_TRUE(drawn([] { drawZoomBlur(20.0f); }) == zoomed);
     hideGlExtensionForTest(nullptr);
     clearQuitRequest();
