@@ -53,7 +53,7 @@ protected:
         }
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        glReadBuffer(GL_FRONT);
+        glReadBuffer(GL_FRONT);   // the offscreen context is single-buffered
         while (glGetError() != GL_NO_ERROR) {}
     }
     void TearDown() override {
@@ -88,7 +88,6 @@ std::vector<unsigned char> drawn(const std::function<void()>& draw, float grey =
     draw();
     glFinish();
     std::vector<unsigned char> frame(side * side * 4);
-    glReadBuffer(GL_FRONT);
     glReadPixels(0, 0, side, side, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
     return frame;
 }
@@ -99,7 +98,7 @@ int at(const std::vector<unsigned char>& frame, int x, int y, int channel = 0) {
 // Each state's (first) value, and whether each capability is on.
 void expectState(std::initializer_list<std::pair<GLenum, GLint>> states,
                  std::initializer_list<std::pair<GLenum, bool>> caps) {
-    for (auto [name, value] : states) EXPECT_EQ(integers(name)[0], value) << std::hex << name;
+    for (auto [name, value] : states) EXPECT_EQ(integer(name), value) << std::hex << name;
     for (auto [cap, on] : caps) EXPECT_EQ(glIsEnabled(cap), on) << std::hex << cap;
 }
 std::vector<GLfloat> matrix(GLenum which) {
