@@ -41,6 +41,18 @@ int64_t countsPerSecond = 1000000;
 
 // A context of width x height in the build folder (HALVEX_BUILD_DIR, set for every test binary) with
 // its generated data/, message boxes and sound calls recorded, time standing still.
+// A death-test child reports nothing of its own failures, and the parent shows only the child's standard
+// error: list them there, then exit with 1 if there were any.
+[[noreturn]] void exitChild() {
+    const ::testing::TestResult* result = ::testing::UnitTest::GetInstance()->current_test_info()->result();
+    for (int i = 0; i < result->total_part_count(); ++i) {
+        const ::testing::TestPartResult& part = result->GetTestPartResult(i);
+        if (part.failed()) std::fprintf(stderr, "%s:%d: %s\n", part.file_name() ? part.file_name() : "?", part.line_number(),
+                                          part.summary());
+    }
+    std::exit(result->Failed() ? 1 : 0);
+}
+
 bool startProcess(int width, int height) {
     if (!makeGlTestContext(width, height)) return false;
     const char* build = std::getenv("HALVEX_BUILD_DIR");
@@ -298,7 +310,7 @@ TEST(ScenesAlone, SceneTwoCapturesTheFramesCornerInto512Texels) {
             std::fprintf(stderr, "lit texels inside the window %d, outside %d\n", inside, outside);
             EXPECT_GT(inside, 1000);
             EXPECT_EQ(outside, 0);
-            std::exit(::testing::Test::HasFailure() ? 1 : 0);
+            exitChild();
         };
         EXPECT_EXIT(child(), ::testing::ExitedWithCode(0), "") << width << " x " << height;
     }
@@ -449,7 +461,7 @@ TEST(ScenesAlone, StartUpLoadsInOrderAndShutdownReleasesEverything) {
             EXPECT_TRUE(fontListBase == 0 && skyBoxList == 0);
             EXPECT_TRUE(calls.empty());  // no music for a demo that quits
             discardPreloadedSounds();
-            std::exit(::testing::Test::HasFailure() ? 1 : 0);
+            exitChild();
         }
         // Unit 1 left active, doubling unit 0's colour times the detail texture; light 1 in eye space.
         GLint active = 0, env = 0, combine = 0;
@@ -497,7 +509,7 @@ TEST(ScenesAlone, StartUpLoadsInOrderAndShutdownReleasesEverything) {
         calls = recordedSoundCalls();
         EXPECT_EQ(calls.size(), mode == SoundOn ? 5u : 0u);
         EXPECT_TRUE(mode != SoundOn || (index("free ") == 0 && calls.back() == "close"));
-        std::exit(::testing::Test::HasFailure() ? 1 : 0);
+        exitChild();
     };
     for (Mode mode : {SoundOn, SoundOff, NoMultitexture})
         EXPECT_EXIT(child(mode), ::testing::ExitedWithCode(0), "") << mode;
