@@ -47,8 +47,8 @@ int64_t countsPerSecond = 1000000;
     const ::testing::TestResult* result = ::testing::UnitTest::GetInstance()->current_test_info()->result();
     for (int i = 0; i < result->total_part_count(); ++i) {
         const ::testing::TestPartResult& part = result->GetTestPartResult(i);
-        if (part.failed()) std::fprintf(stderr, "%s:%d: %s\n", part.file_name() ? part.file_name() : "?", part.line_number(),
-                                          part.summary());
+        const char* file = part.file_name() ? part.file_name() : "?";
+        if (part.failed()) std::fprintf(stderr, "%s:%d: %s\n", file, part.line_number(), part.summary());
     }
     std::exit(result->Failed() ? 1 : 0);
 }
