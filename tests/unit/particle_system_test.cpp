@@ -75,17 +75,6 @@ public:
 };
 }  // namespace
 
-TEST(ParticleRandom, EachDrawTakesOneNumberOfTheGenerator) {
-    std::srand(1234);
-    randomUnit();
-    EXPECT_EQ(randomRange(2.0f, 2.0f), 2.0f);  // an empty range still takes its number
-    randomRange(-1.0f, 1.0f);
-    const int next = std::rand();
-    std::srand(1234);
-    for (int i = 0; i < 3; ++i) std::rand();
-    EXPECT_EQ(std::rand(), next);
-}
-
 TEST_F(Particles, EachKindStepsOnlyAfterItsIntervalAndDiesWhenFadedOut) {
     PuffParticle puff;
     DriftParticle drift;
@@ -133,25 +122,14 @@ TEST_F(Particles, EachKindStepsOnlyAfterItsIntervalAndDiesWhenFadedOut) {
     }
 }
 
-TEST_F(Particles, APuffOfTheShortestLifetimeDiesOfAgeBeforeItFadesOut) {
-    // 70 ms frames: 18 steps by 1260 ms, and at 1330 ms the 1300 ms lifetime is over first.
-    PuffParticle shortest;
-    shortest.lifetime = 1300;
-    shortest.stepInterval = 60;
-    shortest.colour[3] = 1.0f;
-    EXPECT_EQ(callsUntilDeath(shortest, 70), 19);
-    EXPECT_GT(shortest.colour[3], 0.0f);
-    EXPECT_NEAR(shortest.size, 18 * 0.6f, 1e-4f);  // the deciding call made no step
-}
-
 TEST_F(Particles, AnEmitterSpawnsItsKindAtItsPlaceUntilItsLifetimeEnds) {
     struct Case {
         int kind;
-        const std::type_info* type;  // null: an unknown kind spawns nothing
+        const std::type_info* type;
         int interval, baseLifetime;
     };
     for (const Case& c : {Case{Puff, &typeid(PuffParticle), 60, 1200}, Case{Drift, &typeid(DriftParticle), 20, 1000},
-                          Case{Rise, &typeid(RiseParticle), 20, 1500}, Case{7, nullptr, 0, 0}}) {
+                          Case{Rise, &typeid(RiseParticle), 20, 1500}}) {
         SCOPED_TRACE(c.kind);
         ParticleEmitter emitter(Vector3(0, 0, 50), 80, c.kind);
         emitter.lifetime = 5000;
@@ -166,26 +144,22 @@ TEST_F(Particles, AnEmitterSpawnsItsKindAtItsPlaceUntilItsLifetimeEnds) {
         ASSERT_EQ(p, nullptr);
         advanceMs(21);  // a spawn and a step of the orbit are both due
         EXPECT_TRUE(emitter.update(&p));
-        if (!c.type) {
-            EXPECT_EQ(p, nullptr);
-        } else {
-            ASSERT_NE(p, nullptr);
-            EXPECT_EQ(typeid(*p), *c.type);
-            EXPECT_EQ(p->stepInterval, c.interval);
-            EXPECT_GE(p->lifetime, c.baseLifetime + 100);
-            EXPECT_LE(p->lifetime, c.baseLifetime + 250);
-            EXPECT_EQ(p->size, 5.0f);
-            EXPECT_EQ(p->position.z, 50.0f);  // where the emitter was before this call's step moved it
-            EXPECT_NE(emitter.position.z, 50.0f);
-            for (int i = 0; i < 4; ++i) EXPECT_EQ(p->colour[i], colour[i]);
-            EXPECT_EQ(p->lifeTimer.elapsedMs(), 0.0);
-            if (auto* drift = dynamic_cast<DriftParticle*>(p)) {
-                EXPECT_TRUE(drift->velocityX >= -1.0f && drift->velocityX <= 1.0f);
-                EXPECT_EQ(drift->velocityY, 2.0f);
-            }
-            freeParticle(p);
-            p = nullptr;
+        ASSERT_NE(p, nullptr);
+        EXPECT_EQ(typeid(*p), *c.type);
+        EXPECT_EQ(p->stepInterval, c.interval);
+        EXPECT_GE(p->lifetime, c.baseLifetime + 100);
+        EXPECT_LE(p->lifetime, c.baseLifetime + 250);
+        EXPECT_EQ(p->size, 5.0f);
+        EXPECT_EQ(p->position.z, 50.0f);  // where the emitter was before this call's step moved it
+        EXPECT_NE(emitter.position.z, 50.0f);
+        for (int i = 0; i < 4; ++i) EXPECT_EQ(p->colour[i], colour[i]);
+        EXPECT_EQ(p->lifeTimer.elapsedMs(), 0.0);
+        if (auto* drift = dynamic_cast<DriftParticle*>(p)) {
+            EXPECT_TRUE(drift->velocityX >= -1.0f && drift->velocityX <= 1.0f);
+            EXPECT_EQ(drift->velocityY, 2.0f);
         }
+        freeParticle(p);
+        p = nullptr;
         advanceMs(50);  // the spawn timer restarted: no second particle yet
         EXPECT_TRUE(emitter.update(&p));
         EXPECT_EQ(p, nullptr);
@@ -231,12 +205,6 @@ TEST_F(Particles, RandomEmittersSitOnTheSphereAndTakeTheirPropertiesInRange) {
             ASSERT_TRUE(speed >= -2.0f && speed <= 2.0f) << speed;
         ASSERT_TRUE(e->texture == 101 || e->texture == 202 || e->texture == 303) << e->texture;
     }
-    // The newest emitter is the head; without head textures it gets texture 0.
-    system.headTextures.clear();
-    system.addEmitter(Vector3(0, 0, 50), 5000);
-    EXPECT_EQ(system.head->position.z, 50.0f);
-    EXPECT_EQ(system.head->texture, 0u);
-    EXPECT_EQ(walk().at(1), order[0]);
 }
 
 TEST_F(Particles, TheListStaysLinkedWhenHeadMiddleAndLastDieAndWhenSpawnsJoinIt) {
@@ -260,6 +228,7 @@ TEST_F(Particles, TheListStaysLinkedWhenHeadMiddleAndLastDieAndWhenSpawnsJoinIt)
     system.addEmitter(Vector3(0, 50, 0), 100000);
     Particle* second = system.head;
     Particle* first = second->next;
+    EXPECT_EQ(first->texture + second->texture, 0u);  // no head textures: texture 0
     appendPuff(90);
     advanceMs(91);
     system.updateAll();
