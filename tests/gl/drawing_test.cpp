@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "app/quit_request.h"
 #include "app/settings.h"
@@ -31,7 +32,7 @@ constexpr int side = 256;
 
 // Each test runs in its own folder holding data/3ds and data/textury, as the demo's working folder, from
 // a plain state: identity matrices, no lighting, depth test or blending, both texture units off and empty.
-class GlTest : public ::testing::Test {
+class Drawing : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(makeGlTestContext(side, side));
@@ -39,7 +40,6 @@ protected:
         for (const char* sub : {"data/3ds", "data/textury"}) fs::create_directories(folder / sub);
         fs::current_path(folder);
         recordMessageBoxes();
-        glViewport(0, 0, side, side);
         for (GLenum matrix : {GL_PROJECTION, GL_MODELVIEW}) {
             glMatrixMode(matrix);
             glLoadIdentity();
@@ -51,8 +51,6 @@ protected:
             glBindTexture(GL_TEXTURE_2D, 0);
             glMultiTexCoord2fARB(unit, 0.0f, 0.0f);
         }
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
         glReadBuffer(GL_FRONT);   // the offscreen context is single-buffered
         while (glGetError() != GL_NO_ERROR) {}
     }
@@ -69,9 +67,6 @@ protected:
     Model model;
     Image* slots[8] = {};
 };
-class TextureTest : public GlTest {};
-class ModelTest : public GlTest {};
-class Overlays : public GlTest {};
 
 std::vector<GLint> integers(GLenum name) {
     std::vector<GLint> values(4);
@@ -125,10 +120,11 @@ GLint level(int level, GLenum name) {
     glGetTexLevelParameteriv(GL_TEXTURE_2D, level, name, &value);
     return value;
 }
-// Minification and magnification filters, then S and T wrapping, of the bound texture.
+// Minification and magnification filters, S and T wrapping and the anisotropy of the bound texture.
 std::vector<GLint> parameters() {
     std::vector<GLint> values;
-    for (GLenum name : {GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER, GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T}) {
+    for (GLenum name : {GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER, GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T,
+                        GL_TEXTURE_MAX_ANISOTROPY_EXT}) {
         values.push_back(0);
         glGetTexParameteriv(GL_TEXTURE_2D, name, &values.back());
     }
@@ -189,8 +185,9 @@ void addDetail(Model& model) {
 
 // What draw leaves for the next object: the active unit; for units 0 and 1 whether texturing is on, the
 // texture bound and the current coordinates (s, t); the current colour as bytes.
-std::vector<double> state() {
-    std::vector<double> values = {double(integer(GL_ACTIVE_TEXTURE_ARB))};
+using State = std::vector<double>;
+State state() {
+    State values = {double(integer(GL_ACTIVE_TEXTURE_ARB))};
     for (GLenum unit : {GL_TEXTURE0_ARB, GL_TEXTURE1_ARB}) {
         GLfloat st[4];
         glActiveTexture(unit);
@@ -207,9 +204,14 @@ std::vector<double> state() {
 size_t triangles(const Model& model) { return captureFeedbackPolygons([&] { model.draw(); }).size(); }
 }  // namespace
 
-TEST_F(TextureTest, ImageCreatorsMakeMipmappedTexturesOfTheImagesRealLayoutAndANameEvenWithoutPixels) {
+TEST_F(Drawing, ImageCreatorsMakeMipmappedTexturesOfTheImagesRealLayoutAndANameEvenWithoutPixels) {
     // The RGB creator sets the modulate environment and wraps; the RGBA one leaves both alone (repeat is
-    // OpenGL's initial wrapping). An image without pixels gets its texture name but no texture image.
+    // OpenGL's initial wrapping). Both leave the texture bound, with the driver's largest anisotropy, or 1
+    // on a software rasteriser (this machine's llvmpipe), where they keep trilinear filtering only.
+    GLfloat largest = 0;
+    glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &largest);
+    EXPECT_EQ(maxTextureAnisotropy(), largest);
+    const GLint anisotropy = softwareRasterizer(reinterpret_cast<const char*>(glGetString(GL_RENDERER))) ? 1 : largest;
     const struct {
         const char* file;
         Bytes bytes;
@@ -224,54 +226,36 @@ TEST_F(TextureTest, ImageCreatorsMakeMipmappedTexturesOfTheImagesRealLayoutAndAN
         {"rgb.tga", tgaFile(8, 8, 24, solid(8 * 8, {1, 2, 3})), true, 4, 8, 8, {3, 2, 1, 255}},
         {"grey.jpg", jpegFile(8, 8, 1, Bytes(64, 90)), false, GL_RGB, 8, 8, {90, 90, 90, 255}},
         {"scaled.pcx", pcxFile(200, 100, Bytes(200 * 100, 40)), false, GL_RGB, 128, 64, {40, 215, 20, 255}},
-        {"missing.jpg", {}, false, 0, 0, 0, {}}, {"broken.jpg", {0xFF, 0xD8, 0xFF, 0xE0, 1, 2, 3}, false, 0, 0, 0, {}},
-        {"missing.tga", {}, true, 0, 0, 0, {}}, {"sky.jpeg", tgaFile(2, 2, 24, Bytes(12, 1)), true, 0, 0, 0, {}}};
+        {"missing.jpg", {}, false, 0, 0, 0, {}}, {"missing.tga", {}, true, 0, 0, 0, {}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         if (!c.bytes.empty()) put(c.file, c.bytes);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
         (c.alpha ? createImageTextureWithAlpha : createImageTexture)(slots, c.file, 1);
         ASSERT_NE(slots[1], nullptr);
-        ASSERT_NE(slots[1]->texture, 0u);
-        glBindTexture(GL_TEXTURE_2D, slots[1]->texture);
+        const GLuint name = slots[1]->texture;
+        EXPECT_NE(name, 0u);
+        EXPECT_EQ(integer(GL_TEXTURE_BINDING_2D), GLint(name));
         EXPECT_EQ(level(0, GL_TEXTURE_WIDTH), c.width);
         EXPECT_EQ(slots[1]->pixels != nullptr, c.width > 0);   // the decoded pixels stay with the image
         if (c.width > 0) {
             EXPECT_EQ(environment(), c.alpha ? GL_REPLACE : GL_MODULATE);
-            EXPECT_EQ(parameters(), (std::vector<GLint>{GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT}));
+            EXPECT_EQ(parameters(),
+                      (std::vector<GLint>{GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT, anisotropy}));
             EXPECT_EQ(level(0, GL_TEXTURE_INTERNAL_FORMAT), c.format);   // 4: the component count, as asked
             EXPECT_EQ(level(0, GL_TEXTURE_HEIGHT), c.height);
             EXPECT_EQ(level(std::bit_width(unsigned(c.width)) - 1, GL_TEXTURE_WIDTH), 1);   // the whole chain
             const Bytes texel = firstTexel();
             for (int i = 0; i < 4; ++i) EXPECT_NEAR(texel[i], c.texel[i], 3) << i;
         }
-        releaseImage(slots[1]);
-        slots[1] = nullptr;
+        releaseImage(std::exchange(slots[1], nullptr));
+        EXPECT_FALSE(glIsTexture(name));
     }
     createImageTexture(slots, (std::string(300, 'a') + ".jpg").c_str(), 0);   // too long for the path buffer
     EXPECT_EQ(slots[0]->pixels, nullptr);
-
-    // The texture made last stays bound, with the driver's largest anisotropy, or 1 on a software
-    // rasteriser (this machine's llvmpipe), where the creators keep trilinear filtering only.
-    createImageTexture(slots, "sky3.jpg", 2);
-    EXPECT_EQ(slots[1], nullptr);
-    GLint bound = 0;
-    GLfloat anisotropy = 0, largest = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(static_cast<GLuint>(bound), slots[2]->texture);
-    glGetTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_MAX_ANISOTROPY_EXT, &anisotropy);
-    glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &largest);
-    EXPECT_GT(largest, 1.0f);
-    EXPECT_EQ(maxTextureAnisotropy(), largest);
-    EXPECT_EQ(anisotropy, softwareRasterizer(reinterpret_cast<const char*>(glGetString(GL_RENDERER))) ? 1 : largest);
-    EXPECT_EQ(textureAnisotropy(), anisotropy);
-    const GLuint name = slots[2]->texture;
-    releaseImage(slots[2]);
-    slots[2] = nullptr;
-    EXPECT_FALSE(glIsTexture(name));
 }
 
-TEST_F(TextureTest, PcxShrinkMatchesGluScaleImage) {
+TEST_F(Drawing, PcxShrinkMatchesGluScaleImage) {
     // The decoders shrink without GL; GLU's own shrink of the same picture agrees within rounding.
     const int w = 37, h = 23, tw = 32, th = 16;
     Bytes source(static_cast<size_t>(w * h * 4));
@@ -282,34 +266,35 @@ TEST_F(TextureTest, PcxShrinkMatchesGluScaleImage) {
     for (size_t i = 0; i < ours.size(); ++i) ASSERT_NEAR(ours[i], glu[i], 1) << i;
 }
 
-TEST_F(TextureTest, AddTgaUploadsOneLinearLevelAndAppendsANameEvenOnFailure) {
+TEST_F(Drawing, AddTgaUploadsOneLinearLevelAndAppendsANameEvenOnFailure) {
+    // addTga's code for each file, and the reading status its loader keeps (TEX_OK when it read the file).
     const struct {
         const char* file;
         Bytes bytes;
-        int result;
-    } cases[] = {{"head02.tga", tgaFile(64, 64, 32, solid(64 * 64, {10, 20, 30, 40})), TEX_OK},
-                 {"grey.tga", tgaFile(16, 8, 8, Bytes(16 * 8, 200), 3), TEX_OK},
-                 {"odd.tga", tgaFile(100, 100, 24, Bytes(100 * 100 * 3, 1)), TEX_ERR_SIZE},
-                 {"large.tga", tgaFile(2048, 1, 24, Bytes(2048 * 3, 1)), TEX_ERR_SIZE},
-                 {"missing.tga", {}, TEX_ERR_NO_PIXELS},
-                 {"mapped.tga", tgaFile(4, 4, 24, Bytes(48, 1), 1, 0, 1), TEX_ERR_NO_PIXELS},
-                 {"sixteen.tga", tgaFile(4, 4, 16, Bytes(32, 1)), TEX_ERR_NO_PIXELS},
-                 {"rle.tga", tgaFile(4, 4, 24, Bytes(48, 1), 10), TEX_ERR_NO_PIXELS},
-                 {"short.tga", tgaFile(64, 64, 32, Bytes(8 * 8 * 4, 1)), TEX_ERR_NO_PIXELS},
-                 {"huge.tga", tgaFile(65535, 65535, 32, Bytes(16, 1)), TEX_ERR_NO_PIXELS},
-                 {"id.tga", tgaFile(4, 4, 24, Bytes(48, 9), 2, 5), TEX_OK}};   // the identification field is skipped
+        int result, status;
+    } cases[] = {{"head02.tga", tgaFile(64, 64, 32, solid(64 * 64, {10, 20, 30, 40})), TEX_OK, TEX_OK},
+                 {"grey.tga", tgaFile(16, 8, 8, Bytes(16 * 8, 200), 3), TEX_OK, TEX_OK},
+                 {"odd.tga", tgaFile(100, 100, 24, Bytes(100 * 100 * 3, 1)), TEX_ERR_SIZE, TEX_OK},
+                 {"missing.tga", {}, TEX_ERR_NO_PIXELS, TEX_ERR_OPEN},
+                 {"mapped.tga", tgaFile(4, 4, 24, Bytes(48, 1), 2, 0, 1), TEX_ERR_NO_PIXELS, TEX_ERR_TYPE},
+                 {"rle.tga", tgaFile(4, 4, 24, Bytes(48, 1), 10), TEX_ERR_NO_PIXELS, TEX_ERR_TYPE},
+                 {"sixteen.tga", tgaFile(4, 4, 16, Bytes(32, 1)), TEX_ERR_NO_PIXELS, TEX_ERR_DEPTH},
+                 {"short.tga", tgaFile(64, 64, 32, Bytes(8 * 8 * 4, 1)), TEX_ERR_NO_PIXELS, TEX_ERR_READ},
+                 {"huge.tga", tgaFile(65535, 65535, 32, Bytes(16, 1)), TEX_ERR_NO_PIXELS, TEX_ERR_READ},
+                 {"id.tga", tgaFile(4, 4, 24, Bytes(48, 9), 2, 5), TEX_OK, TEX_OK}};   // the identification is skipped
     TextureList list;
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     for (const auto& c : cases) {
         if (!c.bytes.empty()) put(c.file, c.bytes);
-        // The demo names its sprites with Windows separators.
-        EXPECT_EQ(list.addTga((std::string("data\\textury\\") + c.file).c_str()), c.result) << c.file;
+        const std::string path = std::string("data\\textury\\") + c.file;   // the demo's Windows separators
+        EXPECT_EQ(list.addTga(path.c_str()), c.result) << c.file;
+        TgaTexture loader;
+        EXPECT_EQ(loader.readFile(path.c_str()) ? TEX_OK : loader.status, c.status) << c.file;
     }
-    ASSERT_EQ(list.count, 11);
-    for (int i = 1; i < list.count; ++i) EXPECT_GT(list.names[i], list.names[i - 1]) << i;   // call order
+    ASSERT_EQ(list.count, 10);
     EXPECT_EQ(environment(), GL_MODULATE);
     glBindTexture(GL_TEXTURE_2D, list.names[0]);
-    EXPECT_EQ(parameters(), (std::vector<GLint>{GL_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT}));
+    EXPECT_EQ(parameters(), (std::vector<GLint>{GL_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT, 1}));
     EXPECT_EQ(level(0, GL_TEXTURE_INTERNAL_FORMAT), GL_RGBA);
     EXPECT_EQ(level(1, GL_TEXTURE_WIDTH), 0);   // a single level
     EXPECT_EQ(firstTexel(), Bytes({30, 20, 10, 40}));
@@ -319,20 +304,10 @@ TEST_F(TextureTest, AddTgaUploadsOneLinearLevelAndAppendsANameEvenOnFailure) {
     glBindTexture(GL_TEXTURE_2D, list.names[2]);
     EXPECT_EQ(level(0, GL_TEXTURE_WIDTH), 0);   // a failure's name holds no image
     list.clear();
-    EXPECT_EQ(list.count, 0);
-    EXPECT_EQ(list.names, nullptr);
-
-    // The reading status stays in the loader: each failure has its own code.
-    TgaTexture loader;
-    for (auto [file, status] : {std::pair{"missing.tga", TEX_ERR_OPEN}, {"mapped.tga", TEX_ERR_TYPE},
-                                {"sixteen.tga", TEX_ERR_DEPTH}, {"short.tga", TEX_ERR_READ}}) {
-        EXPECT_EQ(loader.readFile((std::string("data/textury/") + file).c_str()), 0) << file;
-        EXPECT_EQ(loader.status, status) << file;
-    }
-    EXPECT_EQ(loader.upload(true), TEX_ERR_NO_PIXELS);
+    EXPECT_TRUE(list.count == 0 && list.names == nullptr);
 }
 
-TEST_F(TextureTest, EntryPointTableFollowsTheExtensionStringNotThePlatformLookup) {
+TEST_F(Drawing, EntryPointTableFollowsTheExtensionStringNotThePlatformLookup) {
     // Whole words only: a prefix of a real extension name is not an extension.
     EXPECT_TRUE(glExtensionPresent("GL_ARB_vertex_buffer_object"));
     EXPECT_FALSE(glExtensionPresent("GL_ARB_vertex_buffer"));
@@ -344,15 +319,12 @@ TEST_F(TextureTest, EntryPointTableFollowsTheExtensionStringNotThePlatformLookup
     hideGlExtensionForTest("GL_ARB_vertex_buffer_object");
     loadExtensionEntryPoints();
     EXPECT_EQ(glEntry::glGenBuffersARB, nullptr);
-    EXPECT_EQ(glEntry::glMapBufferARB, nullptr);
     EXPECT_NE(glEntry::glGenQueriesARB, nullptr);
     hideGlExtensionForTest(nullptr);
     loadExtensionEntryPoints();
-    EXPECT_NE(glEntry::glGenBuffersARB, nullptr);
 }
 
-TEST_F(ModelTest, TexturedObjectsLeaveUnitOneActiveInSingleModeAndUnitZeroWithDetail) {
-    using State = std::vector<double>;
+TEST_F(Drawing, TexturedObjectsLeaveUnitOneActiveInSingleModeAndUnitZeroWithDetail) {
     fill(model);
     add(model, square(true, 0));
     const double skin = model.textures[0]->texture;
@@ -380,8 +352,6 @@ TEST_F(ModelTest, TexturedObjectsLeaveUnitOneActiveInSingleModeAndUnitZeroWithDe
     // Without the coordinate entry point the detail is left out, as in single mode.
     model.detailMode = 1;
     model.data.objectCount = 1;
-    const auto activeTexture = glEntry::glActiveTextureARB;
-    const auto multiTexCoord = glEntry::glMultiTexCoord2fARB;
     glEntry::glMultiTexCoord2fARB = nullptr;
     glEnable(GL_TEXTURE_2D);   // on unit 1
     glTexCoord2f(9, 9);
@@ -393,14 +363,12 @@ TEST_F(ModelTest, TexturedObjectsLeaveUnitOneActiveInSingleModeAndUnitZeroWithDe
     glTexCoord2f(9, 9);
     glEntry::glActiveTextureARB = nullptr;
     const size_t drawn = triangles(model);
-    glEntry::glActiveTextureARB = activeTexture;
-    glEntry::glMultiTexCoord2fARB = multiTexCoord;
+    ASSERT_TRUE(resolveMultitextureEntryPoints());
     EXPECT_EQ(drawn, 2u);
     EXPECT_EQ(state(), (State{GL_TEXTURE0_ARB, 1, skin, 0, 0.75, 0, detail, 16, 17, 10, 200, 30}));
 }
 
-TEST_F(ModelTest, ObjectsWithoutATextureTakeTheirMaterialsColourOrWhiteAndReadNothingOutsideATable) {
-    using State = std::vector<double>;
+TEST_F(Drawing, ObjectsWithoutATextureTakeTheirMaterialsColourOrWhiteAndReadNothingOutsideATable) {
     // An empty model makes no call and leaves the state alone.
     glActiveTexture(GL_TEXTURE1_ARB);
     glEnable(GL_TEXTURE_2D);
@@ -452,7 +420,7 @@ TEST_F(ModelTest, ObjectsWithoutATextureTakeTheirMaterialsColourOrWhiteAndReadNo
     EXPECT_EQ(triangles(model), 2u);
 }
 
-TEST_F(ModelTest, LoadGivesMaterialIThSlotIUpToTheHundredthAndReleaseFreesEverySlot) {
+TEST_F(Drawing, LoadGivesMaterialIThSlotIUpToTheHundredthAndReleaseFreesEverySlot) {
     const auto object = [](const std::string& name, const std::string& material, float v) {
         const TestChunk group = materialGroupChunk(material, {0});
         return namedObjectChunk(name, {triangleMeshChunk({vertexListChunk({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}),
@@ -478,9 +446,6 @@ TEST_F(ModelTest, LoadGivesMaterialIThSlotIUpToTheHundredthAndReleaseFreesEveryS
     EXPECT_EQ(model.textures[3]->pixels, nullptr);   // a missing image still gets its slot and texture name
     const GLuint skin = model.textures[1]->texture, gone = model.textures[99]->texture;
     EXPECT_TRUE(glIsTexture(skin));
-    // Material 102 has no slot: its object, drawn last, is drawn untextured in its material's black.
-    model.draw();
-    EXPECT_EQ(state(), (std::vector<double>{GL_TEXTURE1_ARB, 1, double(skin), 1, 1, 0, 0, 0, 0, 0, 0, 0}));
     model.release();
     for (Image* slot : model.textures) EXPECT_EQ(slot, nullptr);
     EXPECT_FALSE(glIsTexture(skin) || glIsTexture(gone));
@@ -495,7 +460,7 @@ TEST_F(ModelTest, LoadGivesMaterialIThSlotIUpToTheHundredthAndReleaseFreesEveryS
     EXPECT_NE(model.textures[detailTextureSlot]->pixels, nullptr);
     model.data.objectCount = 1;
     model.draw();   // the last corner carries its own (1, 1) on unit 0 and the detail set's (1, 8) on unit 1
-    EXPECT_EQ(state(), (std::vector<double>{GL_TEXTURE0_ARB, 1, double(model.textures[1]->texture), 1, 1, 1,
+    EXPECT_EQ(state(), (State{GL_TEXTURE0_ARB, 1, double(model.textures[1]->texture), 1, 1, 1,
                                             double(model.textures[detailTextureSlot]->texture), 1, 8, 255, 255, 255}));
     model.load("data/3ds/none.3ds", "detail2.tga");   // the reader's own tests check its message
     EXPECT_EQ(model.data.objectCount, 0);
@@ -506,14 +471,12 @@ TEST_F(ModelTest, LoadGivesMaterialIThSlotIUpToTheHundredthAndReleaseFreesEveryS
     EXPECT_EQ(model.detailMode + model.detailCoords.objectCount, 0);
 }
 
-TEST_F(Overlays, FadeOpacityFollowsTheElapsedShareOfTheDurationAndTheStateIsLeftAsScenesExpect) {
+TEST_F(Drawing, FadeOpacityFollowsTheElapsedShareOfTheDurationAndTheStateIsLeftAsScenesExpect) {
     const struct {
         void (*fade)(double, double);
         double duration, elapsed;
         int red;   // of a white frame
-    } cases[] = {{fadeToBlack, 3000, 0, 255}, {fadeToBlack, 3000, 1500, 128}, {fadeToBlack, 3000, 3000, 0},
-                 {fadeToBlack, 1000, 250, 191}, {fadeFromBlack, 3000, 0, 0}, {fadeFromBlack, 3000, 1500, 128},
-                 {fadeFromBlack, 500, 500, 255}, {fadeFromBlack, 1000, 250, 64},
+    } cases[] = {{fadeToBlack, 1000, 250, 191}, {fadeFromBlack, 1000, 250, 64},
                  // Past the end the colour is clamped; a zero duration counts as finished, no division by zero.
                  {fadeToBlack, 500, 900, 0}, {fadeFromBlack, 500, 900, 255}, {fadeToBlack, 0, 0, 0},
                  {fadeFromBlack, 0, 0, 255}};
@@ -533,7 +496,7 @@ TEST_F(Overlays, FadeOpacityFollowsTheElapsedShareOfTheDurationAndTheStateIsLeft
     for (GLenum cap : {GL_LIGHTING, GL_LIGHT0, GL_COLOR_MATERIAL}) glDisable(cap);
 }
 
-TEST_F(Overlays, ZoomBlurInsetsTheTextureRectangleByTheFrameTimeAndWorksWithoutMultitexturing) {
+TEST_F(Drawing, ZoomBlurInsetsTheTextureRectangleByTheFrameTimeAndWorksWithoutMultitexturing) {
     // blurTexture sampled nearest: red is the column, green the row, blue 255.
     std::vector<unsigned char> texels;
     for (int y = 0; y < side; ++y)
@@ -551,10 +514,6 @@ TEST_F(Overlays, ZoomBlurInsetsTheTextureRectangleByTheFrameTimeAndWorksWithoutM
                                         {128, 0, 1, 0.04 * side}, {128, side - 1, 1, 0.96 * side},
                                         {128, 128, 0, 128.0}})
         EXPECT_NEAR(at(zoomed, x, y, channel), 0.99 * value, 2) << x << ", " << y;
-    // 0 ms: unzoomed, still at 99 percent.
-    const auto flat = drawn([] { drawZoomBlur(0.0f); });
-    EXPECT_NEAR(at(flat, 0, 10), 0, 1);
-    EXPECT_NEAR(at(flat, side - 1, 10), 0.99 * 255, 2);
     // The plain blur: unzoomed at 90 percent, added onto a grey frame (blue adds up to white).
     const auto added = drawn(drawBlurTexture, 0.5f);
     EXPECT_EQ(at(added, 10, 10, 2), 255);
@@ -581,7 +540,7 @@ TEST_F(Overlays, ZoomBlurInsetsTheTextureRectangleByTheFrameTimeAndWorksWithoutM
     EXPECT_TRUE(resolveMultitextureEntryPoints());
 }
 
-TEST_F(Overlays, PerspectiveUsesTheIntegerAspectRatioAndOrthoTheUnitSquare) {
+TEST_F(Drawing, PerspectiveUsesTheIntegerAspectRatioAndOrthoTheUnitSquare) {
     const int savedWidth = screenWidth, savedHeight = screenHeight;
     // The integer quotient of the screen's sides, 1 for a height of 0: 1024 x 768 is square, 300 x 700 flat.
     const struct {
