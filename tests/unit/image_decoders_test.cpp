@@ -133,7 +133,6 @@ TEST(ImageDecoders, DamagedFilesGiveNoPixels) {
         {"32 bits", "a.bmp", patched(bmp, 28, {32})},
         {"run-length", "a.bmp", patched(bmp, 30, {1})},
         {"width 0", "a.bmp", bmpFile(0, 2, {})},
-        {"60000 square", "a.bmp", bmpFile(60000, 60000, bmpRows)},
         {"largest sizes", "a.bmp", bmpFile(0x7fffffff, -0x7fffffff, bmpRows)},
         {"offset past the end", "a.bmp", patched(bmp, 10, {0xff, 0xff})},
         {"empty", "a.bmp", {}},
@@ -145,16 +144,13 @@ TEST(ImageDecoders, DamagedFilesGiveNoPixels) {
         {"65536 square window", "a.pcx", patched(pcx, 8, {0xff, 0xff, 0xff, 0xff})},
         {"xmax below xmin", "a.pcx", patched(pcx, 4, {9})},
         {"identification field", "a.tga", tgaFile(2, 2, 24, rgb, 2, 3)},
-        {"colour map", "a.tga", tgaFile(2, 2, 24, rgb, 2, 0, 1)},
         {"run-length", "a.tga", tgaFile(2, 2, 24, rgb, 10)},
-        {"greyscale", "a.tga", tgaFile(2, 2, 24, rgb, 3)},
         {"16 bits", "a.tga", tgaFile(2, 2, 16, rgb)},
         {"width 0", "a.tga", tgaFile(0, 2, 24, rgb)},
         {"header cut", "a.tga", {0, 0, 2, 0}},
         {"65535 square", "a.tga", tgaFile(65535, 65535, 32, rgb)},
         {"not a JPEG", "a.jpg", {'n', 'o', 't', ' ', 'j', 'p', 'e', 'g'}},
         {"header cut", "a.jpg", Bytes(jpeg.begin(), jpeg.begin() + 40)},
-        {"empty", "a.jpg", {}},
         {"65000 square frame", "a.jpg", patched(jpeg, marker(jpeg, 0xC0) + 5, {0xFD, 0xE8, 0xFD, 0xE8})}};
     for (const auto& c : cases) EXPECT_EQ(decode(c.bytes, c.name)->pixels, nullptr) << c.name << ": " << c.what;
 

@@ -4,12 +4,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include <jpeglib.h>
-#include <unistd.h>
 
 using Bytes = std::vector<uint8_t>;
 
