@@ -39,8 +39,6 @@ constexpr int side = 256;
 // (the spawn timer) still convert its counts correctly.
 int64_t countsPerSecond = 1000000;
 
-// A context of width x height in the build folder (HALVEX_BUILD_DIR, set for every test binary) with
-// its generated data/, message boxes and sound calls recorded, time standing still.
 // A death-test child reports nothing of its own failures, and the parent shows only the child's standard
 // error: list them there, then exit with 1 if there were any.
 [[noreturn]] void exitChild() {
@@ -53,6 +51,8 @@ int64_t countsPerSecond = 1000000;
     std::exit(result->Failed() ? 1 : 0);
 }
 
+// A context of width x height in the build folder (HALVEX_BUILD_DIR, set for every test binary) with
+// its generated data/, message boxes and sound calls recorded, time standing still.
 bool startProcess(int width, int height) {
     if (!makeGlTestContext(width, height)) return false;
     const char* build = std::getenv("HALVEX_BUILD_DIR");
