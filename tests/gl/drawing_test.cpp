@@ -120,20 +120,16 @@ GLint level(int level, GLenum name) {
     glGetTexLevelParameteriv(GL_TEXTURE_2D, level, name, &value);
     return value;
 }
-// Minification and magnification filters, S and T wrapping and the anisotropy of the bound texture.
+// What a texture's creator sets: the bound texture's minification and magnification filters, S and T
+// wrapping and anisotropy, then the texture environment's mode.
 std::vector<GLint> parameters() {
-    std::vector<GLint> values;
+    std::vector<GLint> values(6);
+    int i = 0;
     for (GLenum name : {GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER, GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T,
-                        GL_TEXTURE_MAX_ANISOTROPY_EXT}) {
-        values.push_back(0);
-        glGetTexParameteriv(GL_TEXTURE_2D, name, &values.back());
-    }
+                        GL_TEXTURE_MAX_ANISOTROPY_EXT})
+        glGetTexParameteriv(GL_TEXTURE_2D, name, &values[i++]);
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &values[5]);
     return values;
-}
-GLint environment() {
-    GLint mode = 0;
-    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
-    return mode;
 }
 // The first texel of level 0 of the bound texture, as RGBA.
 Bytes firstTexel() {
@@ -239,9 +235,8 @@ TEST_F(Drawing, ImageCreatorsMakeMipmappedTexturesOfTheImagesRealLayoutAndANameE
         EXPECT_EQ(level(0, GL_TEXTURE_WIDTH), c.width);
         EXPECT_EQ(slots[1]->pixels != nullptr, c.width > 0);   // the decoded pixels stay with the image
         if (c.width > 0) {
-            EXPECT_EQ(environment(), c.alpha ? GL_REPLACE : GL_MODULATE);
-            EXPECT_EQ(parameters(),
-                      (std::vector<GLint>{GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT, anisotropy}));
+            EXPECT_EQ(parameters(), (std::vector<GLint>{GL_LINEAR_MIPMAP_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT,
+                                                        anisotropy, c.alpha ? GL_REPLACE : GL_MODULATE}));
             EXPECT_EQ(level(0, GL_TEXTURE_INTERNAL_FORMAT), c.format);   // 4: the component count, as asked
             EXPECT_EQ(level(0, GL_TEXTURE_HEIGHT), c.height);
             EXPECT_EQ(level(std::bit_width(unsigned(c.width)) - 1, GL_TEXTURE_WIDTH), 1);   // the whole chain
@@ -292,9 +287,8 @@ TEST_F(Drawing, AddTgaUploadsOneLinearLevelAndAppendsANameEvenOnFailure) {
         EXPECT_EQ(loader.readFile(path.c_str()) ? TEX_OK : loader.status, c.status) << c.file;
     }
     ASSERT_EQ(list.count, 10);
-    EXPECT_EQ(environment(), GL_MODULATE);
     glBindTexture(GL_TEXTURE_2D, list.names[0]);
-    EXPECT_EQ(parameters(), (std::vector<GLint>{GL_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT, 1}));
+    EXPECT_EQ(parameters(), (std::vector<GLint>{GL_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT, 1, GL_MODULATE}));
     EXPECT_EQ(level(0, GL_TEXTURE_INTERNAL_FORMAT), GL_RGBA);
     EXPECT_EQ(level(1, GL_TEXTURE_WIDTH), 0);   // a single level
     EXPECT_EQ(firstTexel(), Bytes({30, 20, 10, 40}));
@@ -362,9 +356,8 @@ TEST_F(Drawing, TexturedObjectsLeaveUnitOneActiveInSingleModeAndUnitZeroWithDeta
     glDisable(GL_TEXTURE_2D);
     glTexCoord2f(9, 9);
     glEntry::glActiveTextureARB = nullptr;
-    const size_t drawn = triangles(model);
+    model.draw();
     ASSERT_TRUE(resolveMultitextureEntryPoints());
-    EXPECT_EQ(drawn, 2u);
     EXPECT_EQ(state(), (State{GL_TEXTURE0_ARB, 1, skin, 0, 0.75, 0, detail, 16, 17, 10, 200, 30}));
 }
 

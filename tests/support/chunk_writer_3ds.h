@@ -26,7 +26,7 @@ struct TestChunk {
     std::optional<std::uint32_t> length;    // the length written in the header; computed when unset
 };
 struct TestFace {
-    std::uint16_t a, b, c;
+    std::uint16_t a, b, c, flags = 7;   // edge flags, which the reader skips
 };
 
 template <typename T>
@@ -75,32 +75,30 @@ inline TestChunk materialNameChunk(const std::string& name) {
     return rawChunk(chunk3ds::materialName, stringData(name));
 }
 
-inline TestChunk vertexListChunk(const std::vector<Vector3>& vertices) {
+// A chunk whose data is a 16-bit count, then the given fields of each item, then the children.
+template <typename Item, typename... Field>
+TestChunk countedChunk(std::uint16_t id, std::vector<TestChunk> children, const std::vector<Item>& items,
+                       Field Item::*... fields) {
     Bytes data;
-    putLittleEndian(data, static_cast<std::uint16_t>(vertices.size()));
-    for (const Vector3& v : vertices)
-        for (float f : {v.x, v.y, v.z}) putLittleEndian(data, f);
-    return rawChunk(chunk3ds::vertexList, data);
+    putLittleEndian(data, static_cast<std::uint16_t>(items.size()));
+    for (const Item& item : items) (putLittleEndian(data, item.*fields), ...);
+    return rawChunk(id, data, std::move(children));
+}
+inline TestChunk vertexListChunk(const std::vector<Vector3>& vertices) {
+    return countedChunk(chunk3ds::vertexList, {}, vertices, &Vector3::x, &Vector3::y, &Vector3::z);
+}
+inline TestChunk mappingCoordsChunk(const std::vector<Vector2>& coords) {
+    return countedChunk(chunk3ds::mappingCoords, {}, coords, &Vector2::u, &Vector2::v);
 }
 inline TestChunk faceListChunk(const std::vector<TestFace>& faces, std::vector<TestChunk> inner = {}) {
-    Bytes data;
-    putLittleEndian(data, static_cast<std::uint16_t>(faces.size()));
-    for (const TestFace& face : faces)   // 7: the edge flags
-        for (std::uint16_t field : {face.a, face.b, face.c, std::uint16_t{7}}) putLittleEndian(data, field);
-    return rawChunk(chunk3ds::faceList, data, std::move(inner));
+    return countedChunk(chunk3ds::faceList, std::move(inner), faces, &TestFace::a, &TestFace::b, &TestFace::c,
+                        &TestFace::flags);
 }
 inline TestChunk materialGroupChunk(const std::string& material, const std::vector<std::uint16_t>& faces) {
     Bytes data = stringData(material);
     putLittleEndian(data, static_cast<std::uint16_t>(faces.size()));
     for (std::uint16_t face : faces) putLittleEndian(data, face);
     return rawChunk(chunk3ds::faceMaterialGroup, data);
-}
-inline TestChunk mappingCoordsChunk(const std::vector<Vector2>& coords) {
-    Bytes data;
-    putLittleEndian(data, static_cast<std::uint16_t>(coords.size()));
-    for (const Vector2& c : coords)
-        for (float f : {c.u, c.v}) putLittleEndian(data, f);
-    return rawChunk(chunk3ds::mappingCoords, data);
 }
 inline TestChunk diffuseChunk(std::uint8_t red, std::uint8_t green, std::uint8_t blue, bool withGamma = false) {
     std::vector<TestChunk> colors = {rawChunk(chunk3ds::color24, {red, green, blue})};

