@@ -165,20 +165,17 @@ TEST(ImageDispatch, ExtensionAfterTheFirstDotOfTheNameInAnyCaseChoosesTheDecoder
     ASSERT_EQ(mkdir((dir + "/sub.dir").c_str(), 0755), 0);
     const Bytes tga = tgaFile(2, 2, 24, Bytes(12, 9)), jpeg = jpegFile(8, 8, 3, Bytes(8 * 8 * 3, 100));
     // Names with "jp" hold a JPEG, the others a TGA: whether pixels appear shows whether a decoder ran.
-    const std::pair<const char*, bool> names[] = {{"a.tga", true}, {"b.TGA", true}, {"d.JPG", true}, {"e.Jpg", true},
-        {"f.jpg", true}, {"g.jpeg", false}, {"h.png", false}, {"noextension", false}, {"i.old.tga", false},
-        {"sub.dir/j.tga", true}};
+    const std::pair<const char*, bool> names[] = {{"a.tga", true}, {"b.TGA", true}, {"e.Jpg", true}, {"g.jpeg", false},
+        {"h.png", false}, {"noextension", false}, {"i.old.tga", false}, {"sub.dir/j.tga", true}};
     for (auto [name, loads] : names)
         EXPECT_EQ(decode(strcasestr(name, "jp") ? jpeg : tga, name)->pixels != nullptr, loads) << name;
     EXPECT_NE(decode(tga, "c.Tga", true)->pixels, nullptr);
     EXPECT_EQ(decode(jpeg, "f.jpg", true)->pixels, nullptr);   // a JPEG is not an alpha format
-    // Windows separators in a path are directory separators.
-    std::string windowsPath = dir + "/a.tga";
-    std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
+    // Reloading replaces the pixels and their layout; a failed load clears them. (Paths with Windows
+    // separators are opened through addTga's test.)
     Image image;
-    image.load(windowsPath.c_str());
-    EXPECT_NE(image.pixels, nullptr);
-    // Reloading replaces the pixels and their layout; a failed load clears them.
+    image.load((dir + "/a.tga").c_str());
+    ASSERT_EQ(image.bytesPerPixel, 3);
     writeBytes(dir + "/black.bmp", bmpFile(1, 1, {{0, 0, 0}}));
     image.loadWithAlpha((dir + "/black.bmp").c_str());
     EXPECT_EQ(image.format, IMAGE_BMP);
