@@ -120,8 +120,7 @@ GLint level(int level, GLenum name) {
     glGetTexLevelParameteriv(GL_TEXTURE_2D, level, name, &value);
     return value;
 }
-// What a texture's creator sets: the bound texture's minification and magnification filters, S and T
-// wrapping and anisotropy, then the texture environment's mode.
+// What a texture's creator sets: the bound texture's filters, wrapping and anisotropy, the environment mode.
 std::vector<GLint> parameters() {
     std::vector<GLint> values(6);
     int i = 0;
@@ -201,9 +200,8 @@ size_t triangles(const Model& model) { return captureFeedbackPolygons([&] { mode
 }  // namespace
 
 TEST_F(Drawing, ImageCreatorsMakeMipmappedTexturesOfTheImagesRealLayoutAndANameEvenWithoutPixels) {
-    // The RGB creator sets the modulate environment and wraps; the RGBA one leaves both alone (repeat is
-    // OpenGL's initial wrapping). Both leave the texture bound, with the driver's largest anisotropy, or 1
-    // on a software rasteriser (this machine's llvmpipe), where they keep trilinear filtering only.
+    // The RGB creator sets the modulate environment and wraps (the RGBA one leaves both alone); both leave
+    // the texture bound, with the largest anisotropy, or 1 on a software rasteriser (this llvmpipe).
     GLfloat largest = 0;
     glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &largest);
     EXPECT_EQ(maxTextureAnisotropy(), largest);
@@ -370,9 +368,8 @@ TEST_F(Drawing, ObjectsWithoutATextureTakeTheirMaterialsColourOrWhiteAndReadNoth
     EXPECT_EQ(state(), (State{GL_TEXTURE1_ARB, 0, 0, 0, 0, 1, 0, 0, 0, 51, 102, 153}));
     glDisable(GL_TEXTURE_2D);
     fill(model);
-    // Objects without texture, or flagged textured with no texture behind them (material -1, one past the
-    // slots, a material whose slot is empty) are drawn untextured, in their material's colour when it
-    // exists (material 0 when they have no group) or in white.
+    // Objects without a texture behind them (none flagged, material -1, past the slots, an empty slot) are
+    // drawn untextured, in their material's colour when it exists (0 when they have no group) or white.
     const struct {
         bool textured;
         int material, materials;
@@ -511,8 +508,7 @@ TEST_F(Drawing, ZoomBlurInsetsTheTextureRectangleByTheFrameTimeAndWorksWithoutMu
     const auto added = drawn(drawBlurTexture, 0.5f);
     EXPECT_EQ(at(added, 10, 10, 2), 255);
     EXPECT_NEAR(at(added, 10, 10), 128 + 0.9 * 10, 2);
-    // Left behind: unit 0 active and textured with the blur texture, depth test on, blending off with the
-    // additive function, the model-view matrix current and the caller's viewport.
+    // The state left for the scenes, and the caller's viewport.
     expectState({{GL_ACTIVE_TEXTURE_ARB, GL_TEXTURE0_ARB}, {GL_TEXTURE_BINDING_2D, static_cast<GLint>(blurTexture)},
                  {GL_BLEND_SRC, GL_SRC_ALPHA}, {GL_BLEND_DST, GL_ONE}, {GL_MATRIX_MODE, GL_MODELVIEW}},
                 {{GL_TEXTURE_2D, true}, {GL_DEPTH_TEST, true}, {GL_BLEND, false}});
