@@ -143,7 +143,7 @@ void sceneLights(bool scene1) {
     glLoadIdentity();
     const float zero[] = {0, 0, 0, 1}, dim[] = {0.3f, 0.3f, 0.3f, 1}, half[] = {0.5f, 0.5f, 0.5f, 1};
     const float p1[] = {1300, -1000, 299, 1}, p3[] = {1000, 1000, 1000, 1};
-    const float white[] = {1, 1, 1, 1}, none[] = {0, 0, 0, 1}, matAmbient[] = {1, 1, 1, 1}, cyan[] = {0, 1, 1, 1};
+    const float none[] = {0, 0, 0, 1}, matAmbient[] = {1, 1, 1, 1}, cyan[] = {0, 1, 1, 1};
     glMaterialfv(GL_FRONT, GL_AMBIENT, scene1 ? matAmbient : cyan);
     glMaterialfv(GL_FRONT, GL_DIFFUSE, none);
     glEnable(GL_COLOR_MATERIAL);
@@ -152,7 +152,6 @@ void sceneLights(bool scene1) {
     glLightfv(GL_LIGHT1, GL_SPECULAR, none);
     glLightfv(GL_LIGHT1, GL_POSITION, scene1 ? p1 : p3);
     glEnable(GL_LIGHT1);
-    (void)white;
     glPopMatrix();
     glEnable(GL_LIGHTING);
 }
@@ -177,6 +176,38 @@ void sun() {
     glDisable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);
     glColor3f(1, 1, 1);
+}
+
+// The unlit space backdrop with the sun's glow in front of it.
+void drawBackdrop(const GlModel& space) {
+    glDisable(GL_LIGHTING);
+    glColor3f(1, 1, 1);
+    draw(space);
+    sun();
+}
+
+// The ship lit as in scene 1, placed at `at` and turned by `turn` degrees about `axis` as the flight does.
+void drawShipAt(const GlModel& ship, V3 at, float turn, V3 axis) {
+    sceneLights(true);
+    glPushMatrix();
+    glTranslatef(at.x, at.y, at.z);
+    glRotatef(turn, axis.x, axis.y, axis.z);
+    glScalef(shipScale, shipScale, shipScale);
+    glRotatef(30, 0, 0, 1);
+    draw(ship);
+    glPopMatrix();
+    glDisable(GL_LIGHTING);
+}
+
+// A view into grey exponential fog of the given density, lit as scenes 3 and 4.
+void beginFoggedView(V3 eye, V3 target, float density) {
+    static const float fogColour[] = {0.7f, 0.7f, 0.7f, 1};
+    beginView(eye, target, 0.7f);
+    glFogi(GL_FOG_MODE, GL_EXP);
+    glFogfv(GL_FOG_COLOR, fogColour);
+    glFogf(GL_FOG_DENSITY, density);
+    glEnable(GL_FOG);
+    sceneLights(false);
 }
 
 // Builds a model and says how long that took and what it holds.
@@ -228,34 +259,14 @@ int main(int argc, char** argv) {
     const float spaceTimes[] = {0.0f, 0.7f, 1.0f, 1.5f, 2.0f, 2.999f};
     for (int i = 0; i < 6; ++i) {
         beginView(catmullRom(path1, spaceTimes[i]), {0, 0, 0}, 0);
-        glDisable(GL_LIGHTING);
-        glColor3f(1, 1, 1);
-        draw(space);
-        sun();
-        if (i == 5) {
-            sceneLights(true);
-            glPushMatrix();
-            glTranslatef(1270, -960, 290);
-            glScalef(shipScale, shipScale, shipScale);
-            glRotatef(30, 0, 0, 1);
-            draw(ship);
-            glPopMatrix();
-            glDisable(GL_LIGHTING);
-        }
+        drawBackdrop(space);
+        if (i == 5) drawShipAt(ship, {1270, -960, 290}, 0, {0, 0, 1});
         writePng(out + "/space" + std::to_string(i) + ".png");
     }
     // The ship alone from around, with the scene's lights, and spun as in the flight.
     for (int i = 0; i < 6; ++i) {
         beginView({1300, -1000, 300}, {1270, -960, 290}, 0.05f);
-        sceneLights(true);
-        glPushMatrix();
-        glTranslatef(1270, -960, 290);
-        glRotatef(i * 60.0f, 1, 1, 0);
-        glScalef(shipScale, shipScale, shipScale);
-        glRotatef(30, 0, 0, 1);
-        draw(ship);
-        glPopMatrix();
-        glDisable(GL_LIGHTING);
+        drawShipAt(ship, {1270, -960, 290}, i * 60.0f, {1, 1, 0});
         writePng(out + "/ship" + std::to_string(i) + ".png");
     }
     // The flight behind the ship (camera path 2, target path, ship path), then its half turn.
@@ -266,20 +277,8 @@ int main(int argc, char** argv) {
         const float v = i < 3 ? 0.15f + i * 0.35f : 0.999f;
         const float turn = i < 3 ? 0.0f : 60.0f * (i - 2);
         beginView(catmullRom(cam2, v), catmullRom(target2, v), 0);
-        glDisable(GL_LIGHTING);
-        glColor3f(1, 1, 1);
-        draw(space);
-        sun();
-        sceneLights(true);
-        const V3 sp = catmullRom(shipPath, v);
-        glPushMatrix();
-        glTranslatef(sp.x, sp.y, sp.z);
-        glRotatef(turn, 1, 0, 1);
-        glScalef(shipScale, shipScale, shipScale);
-        glRotatef(30, 0, 0, 1);
-        draw(ship);
-        glPopMatrix();
-        glDisable(GL_LIGHTING);
+        drawBackdrop(space);
+        drawShipAt(ship, catmullRom(shipPath, v), turn, {1, 0, 1});
         writePng(out + "/follow" + std::to_string(i) + ".png");
     }
     // The release: ship turned, module leaving, seen from camera path 3, with the backdrop.
@@ -288,19 +287,8 @@ int main(int argc, char** argv) {
         const std::vector<V3> cam3 = {{400, 150, 200}, {400, 150, 200}, {400, 40, 50}, {400, 40, 50}};
         const std::vector<V3> mod = {{380, 150, 0}, {380, 150, 0}, {365, 28, -7}, {365, 28, -7}};
         beginView(catmullRom(cam3, w), {380, 28, 0}, 0);
-        glDisable(GL_LIGHTING);
-        glColor3f(1, 1, 1);
-        draw(space);
-        sun();
-        sceneLights(true);
-        glPushMatrix();
-        glTranslatef(380, 150, 0);
-        glRotatef(180, 1, 0, 1);
-        glScalef(shipScale, shipScale, shipScale);
-        glRotatef(30, 0, 0, 1);
-        draw(ship);
-        glPopMatrix();
-        glDisable(GL_LIGHTING);
+        drawBackdrop(space);
+        drawShipAt(ship, {380, 150, 0}, 180, {1, 0, 1});
         const V3 mp = catmullRom(mod, w);
         glPushMatrix();
         glTranslatef(mp.x, mp.y, mp.z);
@@ -324,15 +312,9 @@ int main(int argc, char** argv) {
     // Scene 3: the terrain from its flight path, lit, in grey exponential fog.
     const std::vector<V3> path3 = {{300, 500, 1200}, {300, 500, 1200}, {0, 600, 1000}, {-400, 600, 600}, {-500, 400, 500},
                                    {-600, 400, -500}, {-500, 700, -1500}, {1000, 900, -700}, {2000, 1500, -730}, {2000, 4000, 0}};
-    const float fogColour[] = {0.7f, 0.7f, 0.7f, 1};
     for (int i = 0; i < 6; ++i) {
         const float u = i * 1.3f;
-        beginView(catmullRom(path3, u), catmullRom(path3, std::min(u + 0.1f, 6.999f)), 0.7f);
-        glFogi(GL_FOG_MODE, GL_EXP);
-        glFogfv(GL_FOG_COLOR, fogColour);
-        glFogf(GL_FOG_DENSITY, 0.001f);
-        glEnable(GL_FOG);
-        sceneLights(false);
+        beginFoggedView(catmullRom(path3, u), catmullRom(path3, std::min(u + 0.1f, 6.999f)), 0.001f);
         glColor3f(1, 1, 1);
         draw(terrain);
         glDisable(GL_LIGHTING);
@@ -342,12 +324,7 @@ int main(int argc, char** argv) {
     // Scene 4: the logo from the approach and the orbit, in light fog.
     const V3 logoEyes[] = {{-3000, 400, -3000}, {-500, 400, -500}, {1000, 300, -700}, {800, 600, 600}, {-500, 200, 500}};
     for (int i = 0; i < 5; ++i) {
-        beginView(logoEyes[i], {0, 100, 0}, 0.7f);
-        glFogi(GL_FOG_MODE, GL_EXP);
-        glFogfv(GL_FOG_COLOR, fogColour);
-        glFogf(GL_FOG_DENSITY, 0.0002f);
-        glEnable(GL_FOG);
-        sceneLights(false);
+        beginFoggedView(logoEyes[i], {0, 100, 0}, 0.0002f);
         draw(logo);
         glDisable(GL_LIGHTING);
         glDisable(GL_FOG);
