@@ -22,74 +22,68 @@ Polar polarAt(int x, int y, int size) {
     return {std::sqrt(dx * dx + dy * dy), std::atan2(dy, dx)};
 }
 
+// A square RGB picture of the given size, each pixel painted by texel(polar position, x, y, rgb out).
+template <typename Texel>
+Picture paintRadial(int size, Texel texel) {
+    Picture picture(size, size, 3);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) texel(polarAt(x, y, size), x, y, picture.at(x, y));
+    return picture;
+}
+
 // The sun: the scenes add it weighted by its own colour, so the light seen is the square of the stored
 // value; the profile is designed as that light and stored as its square root.
 Picture makeSunGlow() {
     constexpr int size = 512;
     const GradientNoise noise(0x5011ull);
-    Picture picture(size, size, 3);
-    for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x) {
-            const Polar p = polarAt(x, y, size);
-            const float disc = smoothStep(0.125f, 0.105f, p.r);
-            const float glow = 0.75f * std::exp(-p.r * p.r / (2.0f * 0.15f * 0.15f));
-            const float corona = 0.55f * std::exp(-p.r / 0.21f);
-            // Faint rays: noise around the rim, seen from the centre outwards.
-            const float c = std::cos(p.angle), s = std::sin(p.angle);
-            const float ray = 0.5f + 0.5f * fractalNoise(noise, c * 5.0f, s * 5.0f, 1.7f, 3);
-            const float rays = 0.45f * ray * ray * ray * std::exp(-p.r / 0.32f);
-            const float window = smoothStep(1.0f, 0.45f, p.r);
-            const float light = std::min(1.0f, (disc + glow + corona + rays) * window);
-            const uint8_t v = toByte(std::sqrt(light));
-            uint8_t* out = picture.at(x, y);
-            out[0] = out[1] = out[2] = v;
-        }
-    return picture;
+    return paintRadial(size, [&](Polar p, int, int, uint8_t* out) {
+        const float disc = smoothStep(0.125f, 0.105f, p.r);
+        const float glow = 0.75f * std::exp(-p.r * p.r / (2.0f * 0.15f * 0.15f));
+        const float corona = 0.55f * std::exp(-p.r / 0.21f);
+        // Faint rays: noise around the rim, seen from the centre outwards.
+        const float c = std::cos(p.angle), s = std::sin(p.angle);
+        const float ray = 0.5f + 0.5f * fractalNoise(noise, c * 5.0f, s * 5.0f, 1.7f, 3);
+        const float rays = 0.45f * ray * ray * ray * std::exp(-p.r / 0.32f);
+        const float window = smoothStep(1.0f, 0.45f, p.r);
+        const float light = std::min(1.0f, (disc + glow + corona + rays) * window);
+        const uint8_t v = toByte(std::sqrt(light));
+        out[0] = out[1] = out[2] = v;
+    });
 }
 
 // A sun disc with a darkened rim, boiling granules and a short corona, in its own colours.
 Picture makeSunDisc() {
     constexpr int size = 256;
     const GradientNoise noise(0xD15Cull);
-    Picture picture(size, size, 3);
-    for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x) {
-            const Polar p = polarAt(x, y, size);
-            const float fx = (x + 0.5f) / size * 24.0f, fy = (y + 0.5f) / size * 24.0f;
-            const float granules = 0.85f + 0.15f * fractalNoise(noise, fx, fy, 0.5f, 3);
-            const float inside = smoothStep(0.72f, 0.70f, p.r);
-            const float mu = std::sqrt(std::max(0.0f, 1.0f - (p.r / 0.72f) * (p.r / 0.72f)));
-            const float limb = 0.45f + 0.55f * mu;
-            const float corona = 0.6f * std::exp(-std::max(0.0f, p.r - 0.7f) / 0.07f) * smoothStep(1.0f, 0.75f, p.r);
-            const float body = inside * limb * granules;
-            uint8_t* out = picture.at(x, y);
-            out[0] = toByte(body * 1.0f + corona * 1.0f);
-            out[1] = toByte(body * (0.62f + 0.3f * mu) + corona * 0.55f);
-            out[2] = toByte(body * (0.15f + 0.35f * mu * mu) + corona * 0.15f);
-        }
-    return picture;
+    return paintRadial(size, [&](Polar p, int x, int y, uint8_t* out) {
+        const float fx = (x + 0.5f) / size * 24.0f, fy = (y + 0.5f) / size * 24.0f;
+        const float granules = 0.85f + 0.15f * fractalNoise(noise, fx, fy, 0.5f, 3);
+        const float inside = smoothStep(0.72f, 0.70f, p.r);
+        const float mu = std::sqrt(std::max(0.0f, 1.0f - (p.r / 0.72f) * (p.r / 0.72f)));
+        const float limb = 0.45f + 0.55f * mu;
+        const float corona = 0.6f * std::exp(-std::max(0.0f, p.r - 0.7f) / 0.07f) * smoothStep(1.0f, 0.75f, p.r);
+        const float body = inside * limb * granules;
+        out[0] = toByte(body * 1.0f + corona * 1.0f);
+        out[1] = toByte(body * (0.62f + 0.3f * mu) + corona * 0.55f);
+        out[2] = toByte(body * (0.15f + 0.35f * mu * mu) + corona * 0.15f);
+    });
 }
 
 // Three logarithmic arms winding out of a bright hub, with streaks along them, black at the rim.
 Picture makeSpiral() {
     constexpr int size = 512;
     const GradientNoise noise(0x5B12A1ull);
-    Picture picture(size, size, 3);
-    for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x) {
-            const Polar p = polarAt(x, y, size);
-            const float r = std::max(p.r, 1e-3f);
-            const float phase = 3.0f * p.angle + 7.5f * std::log(r);
-            const float arm = 0.5f + 0.5f * std::cos(phase);
-            const float streak = 0.75f + 0.25f * noise.at(r * 14.0f, phase * 0.8f, 3.3f);
-            const float arms = std::pow(arm, 3.0f) * streak * smoothStep(0.02f, 0.25f, r);
-            const float hub = std::exp(-r * r / (2.0f * 0.09f * 0.09f));
-            const float window = smoothStep(1.0f, 0.6f, p.r);
-            const float v = std::min(1.0f, (arms * (1.1f - 0.6f * r) + hub) * window);
-            uint8_t* out = picture.at(x, y);
-            out[0] = out[1] = out[2] = toByte(v);
-        }
-    return picture;
+    return paintRadial(size, [&](Polar p, int, int, uint8_t* out) {
+        const float r = std::max(p.r, 1e-3f);
+        const float phase = 3.0f * p.angle + 7.5f * std::log(r);
+        const float arm = 0.5f + 0.5f * std::cos(phase);
+        const float streak = 0.75f + 0.25f * noise.at(r * 14.0f, phase * 0.8f, 3.3f);
+        const float arms = std::pow(arm, 3.0f) * streak * smoothStep(0.02f, 0.25f, r);
+        const float hub = std::exp(-r * r / (2.0f * 0.09f * 0.09f));
+        const float window = smoothStep(1.0f, 0.6f, p.r);
+        const float v = std::min(1.0f, (arms * (1.1f - 0.6f * r) + hub) * window);
+        out[0] = out[1] = out[2] = toByte(v);
+    });
 }
 
 }  // namespace
