@@ -1,6 +1,7 @@
 // Billboards take their axes from the modelview matrix as it stands, so they face the camera.
 #include "demo/billboard.h"
 
+#include "demo/render_state.h"
 #include "demo/scene_textures.h"
 #include "image/gl_api.h"
 
@@ -32,12 +33,7 @@ void drawBillboard(Vector3 centre, float halfSize) {
 
 void drawSunGlow(Vector3 centre, float halfSize, float red, float green, float blue) {
     glPushMatrix();
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_COLOR, GL_ONE);
-    glActiveTextureARB(GL_TEXTURE0_ARB);
-    glEnable(GL_TEXTURE_2D);
+    beginAdditiveOverlay(GL_SRC_COLOR);
     bindSceneImage(sunSlot);
     glColor4f(red, green, blue, 1.0f);
     drawBillboard(centre, halfSize);

@@ -1,4 +1,4 @@
-// Material, light and fog set-up shared by start-up and scenes 3 and 4.
+// Material, light, fog and overlay set-up shared by start-up and the scenes.
 #include "demo/render_state.h"
 
 void setFrontMaterial(const float ambient[4]) {
@@ -30,4 +30,13 @@ void setGreyFog(float density) {
     glFogf(GL_FOG_START, 6000.0f);
     glFogf(GL_FOG_END, 6000.0f);
     glEnable(GL_FOG);
+}
+
+void beginAdditiveOverlay(GLenum sourceFactor) {
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_BLEND);
+    glBlendFunc(sourceFactor, GL_ONE);
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    glEnable(GL_TEXTURE_2D);
 }

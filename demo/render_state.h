@@ -1,4 +1,4 @@
-// Render-state pieces that start-up and the fogged scenes set the same way.
+// Render-state pieces that start-up and the scenes set the same way.
 #pragma once
 #include "image/gl_api.h"
 
@@ -12,3 +12,7 @@ void setLight(GLenum light, const float ambient[4], const float diffuse[4], cons
 
 // Grey exponential fog of the given density, computed per pixel where the driver allows; enabled.
 void setGreyFog(float density);
+
+// Unit 0's texture added over everything: depth test and lighting off, texturing on unit 0, blending with
+// (sourceFactor, GL_ONE) on. The caller binds the texture and restores what it needs afterwards.
+void beginAdditiveOverlay(GLenum sourceFactor);

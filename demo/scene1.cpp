@@ -2,20 +2,21 @@
 // the station module, with the 2D logo over the opening, the particle emitters and the closing fade.
 #include "app/settings.h"
 #include "demo/billboard.h"
-#include "demo/scene_textures.h"
-#include "sound/sound.h"
+#include "demo/render_state.h"
 #include "demo/scene_state.h"
+#include "demo/scene_textures.h"
 #include "demo/scenes.h"
 #include "effects/font.h"
+#include "effects/logo.h"
 #include "effects/overlays.h"
 #include "effects/projection.h"
-#include "effects/logo.h"
 #include "effects/sky_box.h"
 #include "image/gl_api.h"
 #include "math/catmull_rom.h"
 #include "model/demo_models.h"
 #include "particles/emitter_spawn.h"
 #include "particles/particle_system.h"
+#include "sound/sound.h"
 
 namespace {
 // Control points of the paths; each table is fixed for the whole run.
@@ -156,13 +157,8 @@ void drawOpeningLogo(double a) {
         }
         setOrthoView(0);
         glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-        glActiveTextureARB(GL_TEXTURE0_ARB);
-        glEnable(GL_TEXTURE_2D);
+        beginAdditiveOverlay(GL_SRC_ALPHA);
         bindSceneImage(orxLogoSlot);
-        glDisable(GL_DEPTH_TEST);
-        glDisable(GL_LIGHTING);
         glPushMatrix();
         if (a > logoZoomStartMs) {
             // Scaled about the screen's lower-left corner, growing once per frame.

@@ -7,7 +7,7 @@
 
 #include "app/settings.h"
 #include "demo/billboard.h"
-#include "sound/sound.h"
+#include "demo/render_state.h"
 #include "demo/scene_state.h"
 #include "demo/scene_textures.h"
 #include "demo/scenes.h"
@@ -15,6 +15,7 @@
 #include "effects/projection.h"
 #include "image/gl_api.h"
 #include "model/demo_models.h"
+#include "sound/sound.h"
 
 namespace {
 constexpr int blurSide = 512;                 // pixels of the feedback corner and of blurTexture
@@ -35,12 +36,7 @@ void drawSpinningModule() {
 
 void drawSpiral(float increment) {
     glPushMatrix();
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_COLOR, GL_ONE);
-    glActiveTextureARB(GL_TEXTURE0_ARB);
-    glEnable(GL_TEXTURE_2D);
+    beginAdditiveOverlay(GL_SRC_COLOR);
     glPushMatrix();
     bindSceneImage(spiralSlot);
     spiralAngle = static_cast<int>(static_cast<float>(spiralAngle) + increment);

@@ -56,12 +56,7 @@ void moveCamera(double a) {
 void drawSecondLogo() {
     setOrthoView(0);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glActiveTextureARB(GL_TEXTURE0_ARB);
-    glEnable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
+    beginAdditiveOverlay(GL_SRC_ALPHA);
     glPushMatrix();
     glDisable(GL_FOG);   // only around the logo: the scene keeps its fog
     glTranslatef(0.16f, 0.7f, 0.0f);
