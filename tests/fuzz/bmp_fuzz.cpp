@@ -9,7 +9,7 @@
 
 namespace {
 void decode(const uint8_t* data, size_t size, bool alpha) {
-    FILE* file = fmemopen(const_cast<uint8_t*>(data), size, "rb");
+    FILE* file = openInput(data, size);
     if (!file) return;
     Image image;
     if (alpha) image.loadBmpWithAlpha(file);
@@ -23,7 +23,6 @@ void decode(const uint8_t* data, size_t size, bool alpha) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0) return 0;
     decode(data, size, false);
     decode(data, size, true);
     return 0;

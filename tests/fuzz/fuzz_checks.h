@@ -2,6 +2,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -36,6 +37,11 @@ inline void checkModel(const Model3ds& model) {
         check(std::memchr(material.name, 0, sizeof material.name) != nullptr);
         check(std::memchr(material.textureFile, 0, sizeof material.textureFile) != nullptr);
     }
+}
+
+// The input as a read-only file, or null: fmemopen takes no empty buffer (the unit tests read empty files).
+inline std::FILE* openInput(const uint8_t* data, size_t size) {
+    return size == 0 ? nullptr : fmemopen(const_cast<uint8_t*>(data), size, "rb");
 }
 
 inline void ignoreMessage(const char*, const char*) {}

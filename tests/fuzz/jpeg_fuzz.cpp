@@ -29,8 +29,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0 || claimsHugeFrame(data, size)) return 0;
-    FILE* file = fmemopen(const_cast<uint8_t*>(data), size, "rb");
+    if (claimsHugeFrame(data, size)) return 0;
+    FILE* file = openInput(data, size);
     if (!file) return 0;
     Image image;
     image.loadJpeg(file);

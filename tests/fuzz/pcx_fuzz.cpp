@@ -8,8 +8,7 @@
 #include "image/image.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0) return 0;
-    FILE* file = fmemopen(const_cast<uint8_t*>(data), size, "rb");
+    FILE* file = openInput(data, size);
     if (!file) return 0;
     Image image;
     image.loadPcx(file);
