@@ -1,9 +1,17 @@
-// Counter functions over SDL's performance counter, with a virtual counter for tests and capture.
+// Counter functions over the system's monotonic clock (what SDL's performance counter reads on Linux),
+// with a virtual counter for tests and capture. No platform library is needed, so every subsystem can
+// read the time.
 #include "app/counter.h"
 
-#include <SDL.h>
+#include <chrono>
 
 namespace {
+using MonotonicClock = std::chrono::steady_clock;
+
+int64_t monotonicNanoseconds() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(MonotonicClock::now().time_since_epoch()).count();
+}
+
 struct VirtualCounter {
     bool installed = false;
     bool hasHighResolutionCounter = true;
@@ -21,7 +29,7 @@ uint32_t virtualTicks() {
 
 int64_t readCounter() {
     if (virtualCounter.installed) return virtualCounter.count;
-    return static_cast<int64_t>(SDL_GetPerformanceCounter());
+    return monotonicNanoseconds();
 }
 
 bool counterFrequency(int64_t& countsPerSecond) {
@@ -29,16 +37,14 @@ bool counterFrequency(int64_t& countsPerSecond) {
         countsPerSecond = virtualCounter.hasHighResolutionCounter ? virtualCounter.countsPerSecond : 0;
         return virtualCounter.hasHighResolutionCounter;
     }
-    countsPerSecond = static_cast<int64_t>(SDL_GetPerformanceFrequency());
-    return countsPerSecond > 0;
+    countsPerSecond = 1000000000;   // the counter counts nanoseconds
+    return true;
 }
 
 uint32_t readTickCount() {
     if (virtualCounter.installed) return virtualTicks();
-    // Milliseconds from the performance counter, since SDL_GetTicks counts from SDL_Init and the
-    // dialog and timers run before and without it.
-    const uint64_t frequency = SDL_GetPerformanceFrequency();
-    return static_cast<uint32_t>(SDL_GetPerformanceCounter() / (frequency / 1000 ? frequency / 1000 : 1));
+    // Milliseconds of the same clock, wrapping like the tick count it stands for.
+    return static_cast<uint32_t>(static_cast<uint64_t>(monotonicNanoseconds()) / 1000000);
 }
 
 void installVirtualCounter(int64_t countsPerSecond, bool hasHighResolutionCounter) {

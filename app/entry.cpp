@@ -6,12 +6,15 @@
 #include <ctime>
 
 #include "app/main_loop.h"
+#include "app/message_box.h"
+#include "app/message_box_gtk.h"
 #include "app/settings.h"
 #include "app/settings_dialog.h"
 #include "app/window.h"
 #include "demo/init_demo.h"
 
 int runHalvex() {
+    setMessageBoxSink(showDesktopMessageBox);
     std::srand(static_cast<unsigned>(std::time(nullptr)));
 
     const int dialogResult = showSettingsDialog();

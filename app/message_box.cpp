@@ -1,10 +1,9 @@
-// Message boxes as modal GTK dialogs with an OK button; without a display the text goes to standard error.
+// Message boxes go to the installed sink: the program installs the desktop's modal box at start-up,
+// tests a recorder, the capture tool a print. Until then the text goes to standard error, so the
+// subsystems that report through boxes need no platform library.
 #include "app/message_box.h"
 
-#include <gtk/gtk.h>
 #include <cstdio>
-
-#include "app/platform_gtk.h"
 
 namespace {
 MessageBoxSink messageBoxSink = nullptr;
@@ -21,16 +20,5 @@ void showMessageBox(const char* text, const char* caption) {
         messageBoxSink(text, caption);
         return;
     }
-    if (!startGtk()) {
-        printMessageBoxToStderr(text, caption);
-        return;
-    }
-    GtkWidget* box = gtk_message_dialog_new(nullptr, GTK_DIALOG_MODAL, GTK_MESSAGE_OTHER, GTK_BUTTONS_OK, "%s",
-                                            text ? text : "");
-    gtk_window_set_title(GTK_WINDOW(box), caption ? caption : "");
-    gtk_window_set_position(GTK_WINDOW(box), GTK_WIN_POS_CENTER);
-    gtk_window_set_keep_above(GTK_WINDOW(box), TRUE);
-    gtk_dialog_run(GTK_DIALOG(box));
-    gtk_widget_destroy(box);
-    flushGtkEvents();
+    printMessageBoxToStderr(text, caption);
 }

@@ -4,11 +4,16 @@
 
 #include "demo/render_state.h"
 
-#include "app/frame_clock.h"
+#include "app/demo_clock.h"
 #include "app/load_phases.h"
+#include "app/message_box.h"
+#include "app/platform_gl_lookup.h"
+#include "app/quit_request.h"
 #include "app/settings.h"
 #include "demo/demo_images.h"
+#include "demo/scene_textures.h"
 #include "effects/font.h"
+#include "effects/logo.h"
 #include "effects/sky_box.h"
 #include "image/gl_api.h"
 #include "image/gl_entry_points.h"
@@ -16,6 +21,11 @@
 #include "model/demo_models.h"
 #include "particles/particle_system.h"
 #include "sound/sound.h"
+
+namespace {
+constexpr const char* noMultitextureMessage =
+    "Ovladač OpenGL nepodporuje multitexturing (GL_ARB_multitexture), demo nemůže běžet.";
+}
 
 void setFixedRenderState() {
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
@@ -72,15 +82,21 @@ void loadParticleSystem() {
     for (int i = 0; i < 3; ++i) particleSystem.spawnRandomEmitter();
 }
 
+// Without the multitexture pair the user is told why, and the program ends through the quit path.
 bool resolveEntryPoints() {
-    if (!resolveMultitextureEntryPoints()) return false;
-    loadExtensionEntryPoints();
+    if (!resolveMultitextureEntryPoints(lookupGlEntryPoint)) {
+        showMessageBox(noMultitextureMessage, "Chyba");
+        postQuitRequest(0);
+        return false;
+    }
+    loadExtensionEntryPoints(lookupGlEntryPoint);
     return true;
 }
 
 void buildDisplayLists() {
-    buildFont();
-    buildSkyBox();
+    buildFont(sceneImages[fontSlot]);
+    buildSkyBox(skyImages);
+    buildLogoLists(sceneImages[orxLogoSlot], sceneImages[qmLogoSlot]);
 }
 
 void setupTextureUnits() {

@@ -1,11 +1,14 @@
-// Shutdown order: scene and sky images, the blur texture, the particles, the models, the sound (only
-// when it was enabled), then the context, the display mode and the window.
+// Shutdown order: scene and sky images, the blur texture, the display lists, the particles, the models,
+// the sound (only when it was enabled), then the context, the display mode and the window.
 #include "demo/shutdown.h"
 
 #include "app/settings.h"
 #include "app/window.h"
 #include "demo/demo_images.h"
+#include "effects/font.h"
+#include "effects/logo.h"
 #include "effects/overlays.h"
+#include "effects/sky_box.h"
 #include "image/gl_api.h"
 #include "image/texture.h"
 #include "model/demo_models.h"
@@ -28,6 +31,9 @@ void shutdownDemo() {
         releaseSlots(sceneImages, sceneImageCount);
         releaseSlots(skyImages, skyImageCount);
         glDeleteTextures(1, &blurTexture);
+        releaseFont();
+        releaseSkyBox();
+        releaseLogoLists();
     }
     particleSystem.clear();
     if (renderContext) {

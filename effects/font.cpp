@@ -4,29 +4,23 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "demo/demo_images.h"
 #include "image/gl_api.h"
 
 int fontGlyphCount = 0;
 unsigned int fontListBase = 0;
 
 namespace {
-constexpr int fontSheetSlot = 6;
+GLuint fontTexture = 0;   // the sheet's texture, kept by buildFont for every caption
 constexpr int glyphsPerSet = 128;
 constexpr int firstCode = 32;                         // the space, cell 0
 constexpr int lastCode = firstCode + glyphsPerSet - 1; // 159, cell 127
 constexpr float cellSize = 0.0625f;                   // 1/16 of the sheet
 constexpr float glyphAdvance = 0.9375f;               // glyphs overlap by 1/16 of a cell
 
-GLuint fontTexture() {
-    const Image* sheet = sceneImages ? sceneImages[fontSheetSlot] : nullptr;
-    return sheet ? sheet->texture : 0;
-}
-
 void selectFontTexture() {
     if (glActiveTextureARB) glActiveTextureARB(GL_TEXTURE0_ARB);  // null only without multitexture
     glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, fontTexture());
+    glBindTexture(GL_TEXTURE_2D, fontTexture);
 }
 
 // Cell k: column k mod 16 from the left, row k div 16 from the top of the sheet (t = 1).
@@ -51,7 +45,8 @@ void compileGlyph(int k) {
 }
 }  // namespace
 
-bool buildFont() {
+bool buildFont(const Image* sheet) {
+    fontTexture = sheet ? sheet->texture : 0;
     fontGlyphCount = glyphsPerSet;
     fontListBase = glGenLists(glyphsPerSet);
     selectFontTexture();
@@ -59,6 +54,13 @@ bool buildFont() {
     if (fontListBase == 0) return true;
     for (int k = 0; k < glyphsPerSet; ++k) compileGlyph(k);
     return true;
+}
+
+void releaseFont() {
+    if (fontListBase != 0) glDeleteLists(fontListBase, glyphsPerSet);
+    fontListBase = 0;
+    fontGlyphCount = 0;
+    fontTexture = 0;
 }
 
 int fontGlyphCodes(const char* text, unsigned char* codes, int capacity) {

@@ -1,13 +1,16 @@
 // The bitmap font: 128 glyph display lists cut from the 16 x 16 font sheet, and printf-style captions.
 #pragma once
+#include "image/image.h"
 
 extern int fontGlyphCount;        // glyph lists made by buildFont (128)
 extern unsigned int fontListBase; // first of the consecutive glyph list names; 0 before buildFont
 
 constexpr int fontTextBufferSize = 256;  // characters of one formatted text, terminator included
 
-// Compiles the glyph lists; needs the font texture (sceneImages slot 6) and glActiveTextureARB.
-bool buildFont();
+// Compiles the glyph lists over the font sheet's texture (none: untextured cells); needs
+// glActiveTextureARB. releaseFont deletes them again.
+bool buildFont(const Image* sheet);
+void releaseFont();
 
 // Formats like printf and draws the text additively in the 0..1 screen space, the first glyph's left
 // edge half of (n - 1) glyph widths left of x and the cells centred on y; scaleX and scaleY are one

@@ -1,8 +1,6 @@
 // The sky box: six inward-facing quads, each with its own face texture, compiled into one list.
 #include "effects/sky_box.h"
 
-#include "demo/demo_images.h"
-#include "effects/logo.h"
 #include "image/gl_api.h"
 
 unsigned int skyBoxList = 0;
@@ -13,7 +11,7 @@ constexpr float lo = 0.005f;  // the inset keeps the faces' edge texels from ble
 constexpr float hi = 0.995f;
 
 struct SkyFace {
-    int slot;          // skyImages slot
+    int slot;          // index into the face images
     float normal[3];
     float corners[4][3];  // at (lo, lo), (hi, lo), (hi, hi), (lo, hi)
 };
@@ -29,15 +27,11 @@ const SkyFace skyFaces[6] = {
 };
 const float faceTexCoords[4][2] = {{lo, lo}, {hi, lo}, {hi, hi}, {lo, hi}};
 
-GLuint skyTexture(int slot) {
-    const Image* image = skyImages ? skyImages[slot] : nullptr;
-    return image ? image->texture : 0;
-}
-
-void drawFace(const SkyFace& face) {
+void drawFace(const SkyFace& face, ImageSlots faceImages) {
+    const Image* image = faceImages ? faceImages[face.slot] : nullptr;
     if (glActiveTextureARB) glActiveTextureARB(GL_TEXTURE0_ARB);  // null only without multitexture
     glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, skyTexture(face.slot));
+    glBindTexture(GL_TEXTURE_2D, image ? image->texture : 0);
     glBegin(GL_QUADS);
     glNormal3f(face.normal[0], face.normal[1], face.normal[2]);
     for (int i = 0; i < 4; ++i) {
@@ -48,7 +42,7 @@ void drawFace(const SkyFace& face) {
 }
 }  // namespace
 
-void buildSkyBox() {
+void buildSkyBox(ImageSlots faceImages) {
     skyBoxList = glGenLists(1);
     if (skyBoxList != 0) {
         glNewList(skyBoxList, GL_COMPILE);
@@ -56,11 +50,15 @@ void buildSkyBox() {
         glFrontFace(GL_CW);
         glPushMatrix();
         glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-        for (const SkyFace& face : skyFaces) drawFace(face);
+        for (const SkyFace& face : skyFaces) drawFace(face, faceImages);
         glPopMatrix();
         glEnable(GL_LIGHTING);
         glFrontFace(GL_CCW);
         glEndList();
     }
-    buildLogoLists();
+}
+
+void releaseSkyBox() {
+    if (skyBoxList != 0) glDeleteLists(skyBoxList, 1);
+    skyBoxList = 0;
 }

@@ -1,8 +1,10 @@
-// The sky-box display list (a textured cube of half-size 40000 around the origin) and the logo lists.
+// The sky-box display list: a textured cube of half-size 40000 around the origin.
 #pragma once
+#include "image/image.h"
 
 extern unsigned int skyBoxList;  // display-list name; 0 before buildSkyBox
 
-// Compiles skyBoxList from skyImages slots 0..5, then the two logo lists (effects/logo.h). Needs the
-// images loaded and glActiveTextureARB resolved; draws nothing.
-void buildSkyBox();
+// Compiles skyBoxList from six face images (slot i holds sky(i+1).jpg; empty slots draw untextured).
+// Needs glActiveTextureARB resolved; draws nothing. releaseSkyBox deletes the list again.
+void buildSkyBox(ImageSlots faceImages);
+void releaseSkyBox();

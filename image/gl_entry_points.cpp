@@ -5,9 +5,6 @@
 #include <cstring>
 #include <string>
 
-#include "app/message_box.h"
-#include "app/platform_gl_lookup.h"
-#include "app/quit_request.h"
 
 namespace glEntry {
 PFNGLACTIVETEXTUREARBPROC glActiveTextureARB = nullptr;
@@ -19,9 +16,6 @@ HALVEX_EXTENSION_ENTRY_POINTS(HALVEX_DEFINE_ENTRY)
 
 namespace {
 std::string hiddenExtension;
-
-constexpr const char* noMultitextureMessage =
-    "Ovladač OpenGL nepodporuje multitexturing (GL_ARB_multitexture), demo nemůže běžet.";
 
 // True when the context's version is at least major.minor ("1.2", "1.3").
 bool versionAtLeast(const char* wanted) {
@@ -49,8 +43,8 @@ bool providerPresent(const char* providers) {
 }
 
 template <typename Pointer>
-void resolve(Pointer& slot, const char* name, bool present) {
-    slot = present ? reinterpret_cast<Pointer>(lookupGlEntryPoint(name)) : nullptr;
+void resolve(Pointer& slot, GlEntryPointLookup lookup, const char* name, bool present) {
+    slot = present && lookup ? reinterpret_cast<Pointer>(lookup(name)) : nullptr;
 }
 }  // namespace
 
@@ -69,20 +63,18 @@ bool glExtensionPresent(const char* name) {
 
 void hideGlExtensionForTest(const char* name) { hiddenExtension = name ? name : ""; }
 
-bool resolveMultitextureEntryPoints() {
+bool resolveMultitextureEntryPoints(GlEntryPointLookup lookup) {
     bool present = glExtensionPresent("GL_ARB_multitexture");
-    resolve(glEntry::glActiveTextureARB, "glActiveTextureARB", present);
-    resolve(glEntry::glMultiTexCoord2fARB, "glMultiTexCoord2fARB", present);
+    resolve(glEntry::glActiveTextureARB, lookup, "glActiveTextureARB", present);
+    resolve(glEntry::glMultiTexCoord2fARB, lookup, "glMultiTexCoord2fARB", present);
     if (glEntry::glActiveTextureARB && glEntry::glMultiTexCoord2fARB) return true;
     glEntry::glActiveTextureARB = nullptr;
     glEntry::glMultiTexCoord2fARB = nullptr;
-    showMessageBox(noMultitextureMessage, "Chyba");
-    postQuitRequest(0);
     return false;
 }
 
-void loadExtensionEntryPoints() {
-#define HALVEX_RESOLVE_ENTRY(name, type, provider) resolve(glEntry::name, #name, providerPresent(provider));
+void loadExtensionEntryPoints(GlEntryPointLookup lookup) {
+#define HALVEX_RESOLVE_ENTRY(name, type, provider) resolve(glEntry::name, lookup, #name, providerPresent(provider));
     HALVEX_EXTENSION_ENTRY_POINTS(HALVEX_RESOLVE_ENTRY)
 #undef HALVEX_RESOLVE_ENTRY
 }

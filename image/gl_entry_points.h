@@ -83,13 +83,16 @@ HALVEX_EXTENSION_ENTRY_POINTS(HALVEX_DECLARE_ENTRY)
 
 constexpr int extensionEntryPointCount = 66;
 
+// The platform's lookup by name (the context must be current); it may answer for names the driver does
+// not have, which is why presence is decided from the extension string.
+using GlEntryPointLookup = void* (*)(const char* name);
+
 // Looks up glActiveTextureARB and glMultiTexCoord2fARB. Without ARB multitexture in the driver both stay
-// null, a "Chyba" message box says so and a quit request is posted: the caller then skips everything
-// that would draw, and the program ends through the normal quit path. True when both were resolved.
-bool resolveMultitextureEntryPoints();
+// null and the answer is false: the caller tells the user and skips everything that would draw.
+bool resolveMultitextureEntryPoints(GlEntryPointLookup lookup);
 
 // Looks up the 66-name table in order; entries the driver does not offer stay null.
-void loadExtensionEntryPoints();
+void loadExtensionEntryPoints(GlEntryPointLookup lookup);
 
 // True when the current context offers the named extension (whole-word match in the extension string).
 bool glExtensionPresent(const char* name);

@@ -67,7 +67,7 @@ public:
 // A count and an array of texture names, grown by one per added TGA sprite.
 struct TextureList {
     int32_t count = 0;
-    GLuint* names = nullptr;         // count names (new[]); the texture objects are never deleted here
+    GLuint* names = nullptr;         // count names (new[]), each a texture object the list owns
 
     TextureList() = default;
     ~TextureList();
@@ -77,7 +77,7 @@ struct TextureList {
     // Appends a new texture name (even when the file fails) and loads the TGA into it with the loader's
     // defaults; returns the upload's result (1, 1004 or 1005).
     int addTga(const char* path);
-    // Frees the names array and empties the list.
+    // Deletes the texture objects (the context must be current), frees the array, empties the list.
     void clear();
 };
 

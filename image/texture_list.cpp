@@ -4,9 +4,12 @@
 
 #include "image/texture.h"
 
-TextureList::~TextureList() { clear(); }
+// At process exit the context is gone: the destructor frees only the array, and the texture objects
+// are the shutdown's to delete through clear().
+TextureList::~TextureList() { delete[] names; }
 
 void TextureList::clear() {
+    if (count > 0) glDeleteTextures(count, names);
     delete[] names;
     names = nullptr;
     count = 0;

@@ -12,6 +12,7 @@
 
 #include "demo/billboard.h"
 #include "demo/demo_images.h"
+#include "app/platform_gl_lookup.h"
 #include "effects/font.h"
 #include "effects/logo.h"
 #include "effects/projection.h"
@@ -138,7 +139,7 @@ class QuadsAndLists : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(makeGlTestContext(side, side));
-        ASSERT_TRUE(resolveMultitextureEntryPoints());
+        ASSERT_TRUE(resolveMultitextureEntryPoints(lookupGlEntryPoint));
         glActiveTextureARB(GL_TEXTURE0_ARB);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
         for (int i = 0; i < 9; ++i) {  // the sky, then the two logos and the font sheet
@@ -155,14 +156,15 @@ protected:
         glColor4f(1, 1, 1, 1);
         glClearColor(0, 0, 0, 1);
         glReadBuffer(GL_FRONT);
-        buildSkyBox();
-        ASSERT_TRUE(buildFont());
+        buildSkyBox(skyImages);
+        buildLogoLists(sceneImages[0], sceneImages[5]);
+        ASSERT_TRUE(buildFont(sceneImages[6]));
         ASSERT_TRUE(skyBoxList && orxLogoList && qmLogoList && fontListBase);
     }
     void TearDown() override {
-        for (GLuint list : {skyBoxList, orxLogoList, qmLogoList}) glDeleteLists(list, 1);
-        glDeleteLists(fontListBase, fontGlyphCount);
-        skyBoxList = orxLogoList = qmLogoList = fontListBase = 0;
+        releaseSkyBox();
+        releaseLogoLists();
+        releaseFont();
         for (int i = 0; i < 9; ++i) {
             Image*& image = i < 6 ? skyImages[i] : sceneImages[i == 6 ? 0 : i == 7 ? 5 : 6];
             releaseImage(image);
@@ -175,6 +177,18 @@ protected:
     Image* saved[9] = {};
 };
 }  // namespace
+
+TEST_F(QuadsAndLists, ReleasingGivesEveryListBackOnce) {
+    const std::vector<GLuint> lists = {skyBoxList, orxLogoList, qmLogoList, fontListBase, fontListBase + 127};
+    for (int twice = 0; twice < 2; ++twice) {
+        releaseSkyBox();
+        releaseLogoLists();
+        releaseFont();
+    }
+    for (GLuint list : lists) EXPECT_FALSE(glIsList(list)) << list;
+    EXPECT_TRUE(skyBoxList == 0 && orxLogoList == 0 && qmLogoList == 0 && fontListBase == 0);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
 
 TEST_F(QuadsAndLists, FacesComeInOrderWithTheirCornersAndInsetCoordinatesInWhite) {
     ortho(-50000, 50000, 50000);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/counter.h"
+#include "app/demo_clock.h"
 #include "app/frame_clock.h"
 #include "app/quit_request.h"
 #include "app/settings.h"

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "app/counter.h"
+#include "app/demo_clock.h"
 #include "app/frame_clock.h"
+#include "demo/timeline.h"
 #include "app/main_loop.h"
 #include "app/quit_request.h"
 

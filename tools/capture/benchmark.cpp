@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "app/demo_clock.h"
 #include "app/frame_clock.h"
+#include "demo/timeline.h"
 #include "app/load_phases.h"
 #include "app/quit_request.h"
 #include "app/window.h"

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "app/counter.h"
+#include "app/demo_clock.h"
 #include "app/frame_clock.h"
 #include "app/message_box.h"
 #include "app/quit_request.h"
