@@ -1,6 +1,6 @@
 // Textures, models and overlays on a real context: the image creators' parameters and mipmaps, addTga's
 // uploads and codes, the extension table; material slots, the detail set and the texture-unit, binding,
-// colour and coordinate state Model::draw leaves; fades, the zoom blur's inset and projections against GLU.
+// colour and coordinate state Model::draw leaves; fades, the zoom blur's inset and where the projections put points.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -102,16 +102,19 @@ std::vector<GLfloat> matrix(GLenum which) {
     glGetFloatv(which, values.data());
     return values;
 }
-// The projection matrix GLU builds, loaded by build on an identity projection.
-std::vector<GLfloat> gluMatrix(const std::function<void()>& build) {
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    build();
-    std::vector<GLfloat> values = matrix(GL_PROJECTION_MATRIX);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    return values;
+const std::vector<GLfloat> identity = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
+// Where the current projection puts an eye-space point, in normalised device coordinates.
+std::vector<double> projected(double x, double y, double z) {
+    const std::vector<GLfloat> m = matrix(GL_PROJECTION_MATRIX);
+    double clip[4];
+    for (int row = 0; row < 4; ++row) clip[row] = m[row] * x + m[4 + row] * y + m[8 + row] * z + m[12 + row];
+    return {clip[0] / clip[3], clip[1] / clip[3], clip[2] / clip[3]};
+}
+// The 2D screen space: the unit square's corners fill the viewport.
+void expectUnitSquareProjection() {
+    const std::vector<double> low = projected(0, 0, 0), high = projected(1, 1, 0);
+    EXPECT_TRUE(low[0] == -1 && low[1] == -1 && high[0] == 1 && high[1] == 1);
 }
 
 void put(const char* name, const Bytes& bytes) { writeBytes(std::string("data/textury/") + name, bytes); }
@@ -486,8 +489,8 @@ TEST_F(Drawing, FadeOpacityFollowsTheElapsedShareOfTheDurationAndTheStateIsLeftA
     }
     expectState({{GL_MATRIX_MODE, GL_MODELVIEW}, {GL_BLEND_SRC, GL_SRC_ALPHA}, {GL_BLEND_DST, GL_ONE_MINUS_SRC_ALPHA}},
                 {{GL_DEPTH_TEST, true}, {GL_TEXTURE_2D, true}, {GL_BLEND, false}, {GL_LIGHTING, true}});
-    EXPECT_EQ(matrix(GL_MODELVIEW_MATRIX), gluMatrix([] {}));
-    EXPECT_EQ(matrix(GL_PROJECTION_MATRIX), gluMatrix([] { gluOrtho2D(0, 1, 0, 1); }));
+    EXPECT_EQ(matrix(GL_MODELVIEW_MATRIX), identity);
+    expectUnitSquareProjection();
     for (GLenum cap : {GL_LIGHTING, GL_LIGHT0, GL_COLOR_MATERIAL}) glDisable(cap);
 }
 
@@ -547,16 +550,21 @@ TEST_F(Drawing, PerspectiveUsesTheIntegerAspectRatioAndOrthoTheUnitSquare) {
         setPerspectiveView(0);
         EXPECT_EQ(integers(GL_VIEWPORT), std::vector<GLint>({0, 0, c.width, c.height}));
         EXPECT_EQ(integers(GL_MATRIX_MODE)[0], GL_MODELVIEW);
-        EXPECT_EQ(matrix(GL_MODELVIEW_MATRIX), gluMatrix([] {}));
+        EXPECT_EQ(matrix(GL_MODELVIEW_MATRIX), identity);
         if (c.aspect > 0) {
-            EXPECT_EQ(matrix(GL_PROJECTION_MATRIX), gluMatrix([&] { gluPerspective(90, c.aspect, 0.1f, 120000); }));
+            // A 90 degree field of view: 45 degrees up is the top edge, 45 degrees right is the right
+            // edge squeezed by the aspect; depth runs from 0.1 to 120000 units.
+            EXPECT_NEAR(projected(0, 1000, -1000)[1], 1.0, 1e-5);
+            EXPECT_NEAR(projected(1000, 0, -1000)[0], 1.0 / c.aspect, 1e-5);
+            EXPECT_NEAR(projected(0, 0, -0.1)[2], -1.0, 1e-4);
+            EXPECT_NEAR(projected(0, 0, -120000)[2], 1.0, 1e-4);
         }
     }
     glViewport(3, 4, 20, 10);
     setPerspectiveView(1);
     setOrthoView(1);
     EXPECT_EQ(integers(GL_VIEWPORT), std::vector<GLint>({3, 4, 20, 10}));
-    EXPECT_EQ(matrix(GL_PROJECTION_MATRIX), gluMatrix([] { gluOrtho2D(0, 1, 0, 1); }));
+    expectUnitSquareProjection();
     setOrthoView(0);
     EXPECT_EQ(integers(GL_VIEWPORT), std::vector<GLint>({0, 0, 640, 0}));
     EXPECT_EQ(integers(GL_MATRIX_MODE)[0], GL_MODELVIEW);
