@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/message_box.h"
 #include "app/quit_request.h"
@@ -99,6 +100,20 @@ void reportObtainedPixelFormat() {
                  got.depth);
 }
 
+// The end-to-end tests cannot make a real display refuse a mode it lists, so they ask for the failure.
+bool modeSwitchFailureForced() {
+    const char* forced = std::getenv("HALVEX_TEST_FAIL_MODE_SWITCH");
+    return forced && *forced == '1';
+}
+
+// A mode found in the list can still fail to be set; the user is told as for a mode not listed at all.
+bool switchToWantedMode(SDL_Window* window) {
+    if (SDL_SetWindowDisplayMode(window, &wantedMode) != 0) return false;
+    SDL_ShowWindow(window);
+    if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) != 0) return false;
+    return (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0 && !modeSwitchFailureForced();
+}
+
 void restoreDisplay() {
     if (windowHandle && displayModeChanged) SDL_SetWindowFullscreen(windowHandle, 0);
     displayModeChanged = false;
@@ -156,12 +171,18 @@ WindowHandle createGLWindow(const char* title, int width, int height, bool fulls
         restoreDisplay();   // nothing else would put the cursor back before the process ends
         return nullptr;
     }
+    bool switchFailed = false;
     if (fullscreenWindow && wantedModeValid) {
-        if (SDL_SetWindowDisplayMode(window, &wantedMode) == 0) displayModeChanged = true;
+        displayModeChanged = true;   // created full screen: undone at the end even if the switch failed
+        switchFailed = !switchToWantedMode(window);
+        if (switchFailed) {
+            showMessageBox("Display Mode Not Compatible", "Chyba");
+            postQuitRequest(0);
+        }
     }
     SDL_ShowWindow(window);
     SDL_RaiseWindow(window);
-    if (fullscreenWindow) takeDrawableSize(window);
+    if (fullscreenWindow && !switchFailed) takeDrawableSize(window);
     return window;
 }
 
