@@ -14,7 +14,7 @@ const DialogControl settingsControls[] = {
     {1005, ControlKind::AutoCheckBox, "Přes celou obrazovku", 165, 35, 84, 10, true},
     {noControlId, ControlKind::StaticText,
      "Tento program je závěrečným projektem multimediálního dema v předmětu Multimédia. "
-     "Vytvořil ORX v letním semestru 2005 na fakultě informatiky.",
+     "Autorem je Oda Mervik z Fakulty technologické Velmorské univerzity v Tarsku, letní semestr 2005.",
      19, 110, 244, 29, false},
     {noControlId, ControlKind::GroupBox, "Hudba a zvuk", 8, 60, 262, 31, false},
     {noControlId, ControlKind::GroupBox, "Info", 8, 97, 262, 44, false},
