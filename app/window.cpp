@@ -3,6 +3,9 @@
 #include "app/window.h"
 
 #include <SDL.h>
+#include <X11/Xlib.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -114,6 +117,13 @@ bool switchToWantedMode(SDL_Window* window) {
     return (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) != 0 && !modeSwitchFailureForced();
 }
 
+// Xlib cannot go on once the server is gone: its default handler, and GTK's, end the process without a
+// word. Nothing can be released on a dead connection either, so say why and leave at once.
+int displayConnectionLost(Display*) {
+    std::fputs("halvex: the connection to the display was lost (the X server ended); the demo stops.\n", stderr);
+    _exit(1);
+}
+
 void restoreDisplay() {
     if (windowHandle && displayModeChanged) SDL_SetWindowFullscreen(windowHandle, 0);
     displayModeChanged = false;
@@ -128,6 +138,7 @@ bool startVideo() {
                      SDL_GetError());
         return false;
     }
+    XSetIOErrorHandler(displayConnectionLost);   // after GTK's dialog, which installed its own
     return true;
 }
 
