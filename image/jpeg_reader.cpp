@@ -78,6 +78,10 @@ bool decodeJpeg(FILE* file, JpegPixels* result) {
         return false;
     }
     jpeg_create_decompress(&decompressor);
+    // A progressive or multi-scan file keeps every coefficient of its frame, two bytes a sample, before a
+    // single row comes out: a few hundred bytes can claim gigabytes. The library's own memory gets the
+    // pixels' bound; past it libjpeg asks for a backing store it does not have, and the decode fails.
+    decompressor.mem->max_memory_to_use = static_cast<long>(maxImageBytes);
     progress.progress_monitor = limitScans;
     decompressor.progress = &progress;
     jpeg_stdio_src(&decompressor, file);

@@ -116,6 +116,7 @@ TEST(ImageDecoders, PcxShrinksToThePowerOfTwoBelowAndBoundsItsRuns) {
 TEST(ImageDecoders, DamagedFilesGiveNoPixels) {
     const Bytes bmp = bmpFile(3, 2, bmpRows), pcx = pcxFile(2, 1, {5, 6}), rgb(12, 7);
     const Bytes jpeg = jpegFile(8, 16, 3, redOverBlue);
+    const Bytes progressive = jpegFile(8, 8, 1, Bytes(64, 200), true);
     const struct {
         const char* what;
         const char* name;
@@ -145,7 +146,10 @@ TEST(ImageDecoders, DamagedFilesGiveNoPixels) {
         {"65535 square", "a.tga", tgaFile(65535, 65535, 32, rgb)},
         {"not a JPEG", "a.jpg", {'n', 'o', 't', ' ', 'j', 'p', 'e', 'g'}},
         {"header cut", "a.jpg", Bytes(jpeg.begin(), jpeg.begin() + 40)},
-        {"65000 square frame", "a.jpg", patched(jpeg, marker(jpeg, 0xC0) + 5, {0xFD, 0xE8, 0xFD, 0xE8})}};
+        {"65000 square frame", "a.jpg", patched(jpeg, marker(jpeg, 0xC0) + 5, {0xFD, 0xE8, 0xFD, 0xE8})},
+        // 144 MB of grey pixels would be allowed, but libjpeg would first hold 288 MB of coefficients.
+        {"progressive 12000 square frame", "a.jpg",
+         patched(progressive, marker(progressive, 0xC2) + 5, {0x2E, 0xE0, 0x2E, 0xE0})}};
     for (const auto& c : cases) EXPECT_EQ(decode(c.bytes, c.name)->pixels, nullptr) << c.name << ": " << c.what;
 
     // A short TGA read fails, but the header's size has reached the image already.

@@ -79,8 +79,8 @@ inline Bytes solid(int count, const Bytes& pixel) {
     return bytes;
 }
 
-// A baseline JPEG from rows top row first (components 1 or 3), through libjpeg's compressor.
-inline Bytes jpegFile(int width, int height, int components, const Bytes& topFirst) {
+// A baseline (or progressive) JPEG from rows top row first (components 1 or 3), through libjpeg's compressor.
+inline Bytes jpegFile(int width, int height, int components, const Bytes& topFirst, bool progressive = false) {
     jpeg_compress_struct info;
     jpeg_error_mgr errors;
     info.err = jpeg_std_error(&errors);
@@ -96,6 +96,7 @@ inline Bytes jpegFile(int width, int height, int components, const Bytes& topFir
     jpeg_set_quality(&info, 100, TRUE);
     // No chroma subsampling, so small colour blocks survive the round trip.
     for (int c = 0; c < info.num_components; ++c) info.comp_info[c].h_samp_factor = info.comp_info[c].v_samp_factor = 1;
+    if (progressive) jpeg_simple_progression(&info);
     jpeg_start_compress(&info, TRUE);
     while (info.next_scanline < info.image_height) {
         JSAMPROW row = const_cast<JSAMPROW>(topFirst.data() + info.next_scanline * size_t(width * components));
