@@ -47,7 +47,14 @@ for _ in $(seq 300); do
     sleep 0.05
 done
 [ -n "$first_frame" ] || fail "the demo window stays black"
-awk -v m="$brightest" 'BEGIN {exit !(m < 0.95)}' || fail "the first screenshot came after the fade-in ($brightest)"
+# A machine so loaded that the first screenshot came after the fade-in: the first frame is then only
+# known to lie after the window appeared, and the loading counts into the delay.
+limit=1.0
+if ! awk -v m="$brightest" 'BEGIN {exit !(m < 0.95)}'; then
+    echo "    the first screenshot came after the fade-in: the delay is measured from the window instead"
+    first_frame=$window_shown
+    limit=5.0
+fi
 for _ in $(seq 80); do
     note_recording_size "$recording"
     sleep 0.1
@@ -79,7 +86,7 @@ awk -v p="$peak_dialog" 'BEGIN {exit !(p == 0)}' || fail "sound while the dialog
 awk -v h="$heard_at" -v d="$silent_until" 'BEGIN {exit !(h > d)}' || fail "music heard before the dialog closed"
 # The demo starts the music right before its first frame; the output's latency lies between. A second
 # is far above it, so a loaded machine does not make this fail.
-awk -v d="$delay" 'BEGIN {exit !(d < 1.0)}' || fail "the music started $delay s after the first frame"
+awk -v d="$delay" -v l="$limit" 'BEGIN {exit !(d < l)}' || fail "the music started $delay s after the first frame"
 
 # Four seconds from the music's start (the first effect comes at 7 s): the file's level at the gain.
 offset=$(seconds_between "$recording_start" "$music_start")
