@@ -2,7 +2,7 @@
 #pragma once
 #include <string>
 
-#include "png_file.h"
+#include "image/png_file.h"
 
 struct ContactSheet {
     int columns = 6;

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "png_file.h"
+#include "image/png_file.h"
 
 bool ffmpegAvailable();
 
