@@ -6,3 +6,6 @@
 bool writeImages(const std::string& dataDir);   // data/textury/: sky box, sun, logos, font, sprites, detail
 bool writeModels(const std::string& dataDir);   // data/3ds/ and the model textures under data/textury/
 bool writeSounds(const std::string& dataDir);   // data/sound/: ikarie.mp3, 1.wav, puff.wav, rock.wav
+
+// The application icon as ICON_DIR/hicolor/NxN/apps/halvex.png at every size of the icon theme.
+bool writeIcons(const std::string& iconDir);

@@ -1,4 +1,5 @@
 // halvex-assetgen DATA_DIR: writes the complete data set, the same bytes on every run.
+// halvex-assetgen --icons ICON_DIR: writes the application icon, which is installed apart from the data.
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -6,8 +7,9 @@
 #include "assetgen.h"
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--icons") return writeIcons(argv[2]) ? 0 : 1;
     if (argc != 2) {
-        std::fprintf(stderr, "usage: halvex-assetgen DATA_DIR\n");
+        std::fprintf(stderr, "usage: halvex-assetgen DATA_DIR | --icons ICON_DIR\n");
         return 2;
     }
     const std::string dataDir = argv[1];
