@@ -1,10 +1,12 @@
-// Start-up order: seed the generator, dialog, window, initDemo, main loop.
+// Start-up order: seed the generator, find the data, dialog, window, initDemo, main loop.
 #include "app/entry.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <string>
 
+#include "app/data_search.h"
 #include "app/main_loop.h"
 #include "app/message_box.h"
 #include "app/message_box_gtk.h"
@@ -13,11 +15,12 @@
 #include "app/window.h"
 #include "demo/init_demo.h"
 
-int runHalvex() {
+int runHalvex(bool showDialog) {
     setMessageBoxSink(showDesktopMessageBox);
     std::srand(static_cast<unsigned>(std::time(nullptr)));
+    enterDataRoot("halvex" + std::to_string(requestedColorBits));
 
-    const int dialogResult = showSettingsDialog();
+    const int dialogResult = showDialog ? showSettingsDialog() : 1;
     if (dialogResult < 0) {
         std::fprintf(stderr, "halvex: cannot open a display for the settings dialog. Start it from a desktop session.\n");
         return 1;

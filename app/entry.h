@@ -1,4 +1,5 @@
-// The program: settings dialog, window, loading, main loop. Returns the process exit code.
+// The program: data search, settings dialog, window, loading, main loop. Returns the process exit code.
 #pragma once
 
-int runHalvex();
+// showDialog false (--no-dialog) starts with the settings as they are, as if OK had been pressed.
+int runHalvex(bool showDialog = true);

@@ -20,7 +20,7 @@ struct CaptureOptions {
     bool sound = true;
     bool benchmark = false;
     bool help = false;
-    std::string dataRoot;             // folder holding data/, empty: the executable's folder
+    std::string dataRoot;             // folder holding data/, empty: the programs' data search
 };
 
 // Parses argv; on an error returns false with a message that names the problem.

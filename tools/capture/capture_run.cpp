@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "app/counter.h"
+#include "app/data_search.h"
 #include "app/demo_clock.h"
 #include "app/frame_clock.h"
 #include "app/message_box.h"
@@ -45,16 +46,16 @@ std::string absolutePath(const std::string& path) {
     return error ? path : absolute.string();
 }
 
-std::string executableFolder() {
-    std::error_code error;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string(".") : exe.parent_path().string();
-}
-
 }  // namespace
 
 bool enterDataRoot(const CaptureOptions& options) {
-    const std::string root = options.dataRoot.empty() ? executableFolder() : options.dataRoot;
+    // Without --data-root the tool looks where the programs look; a miss is reported there and the run
+    // goes on without the files, as the programs do.
+    if (options.dataRoot.empty()) {
+        enterDataRoot("halvex-capture");
+        return true;
+    }
+    const std::string root = options.dataRoot;
     if (chdir(root.c_str()) != 0) {
         std::fprintf(stderr, "halvex-capture: cannot enter the data root %s\n", root.c_str());
         return false;

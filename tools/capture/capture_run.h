@@ -6,7 +6,8 @@
 // The settings the dialog would have made, taken from the options, with message boxes on standard error.
 void applyCaptureSettings(const CaptureOptions& options);
 
-// Moves to the folder that holds data/ (--data-root, or this program's folder); false when it cannot.
+// Moves to the folder that holds data/ (--data-root, or the programs' data search); false when --data-root
+// cannot be entered.
 bool enterDataRoot(const CaptureOptions& options);
 
 // Returns the process exit code: 0 when everything asked for was written, 1 otherwise.
