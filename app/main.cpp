@@ -1,8 +1,12 @@
 // halvex16 and halvex32: the same program, asking for a 16-bit or a 32-bit pixel format.
+#include "app/command_line.h"
 #include "app/entry.h"
 #include "app/settings.h"
 
-int main() {
+int main(int argc, char** argv) {
     requestedColorBits = HALVEX_COLOR_BITS;
-    return runHalvex();
+    CommandLine commandLine;
+    const int answered = answerCommandLine(argc, argv, requestedColorBits, commandLine);
+    if (answered >= 0) return answered;
+    return runHalvex(!commandLine.noDialog);
 }

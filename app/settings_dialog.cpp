@@ -1,4 +1,5 @@
-// The dialog always opens on 1024 x 768, whatever the current size; the check boxes show the flags.
+// The dialog opens on 1024 x 768 whatever the current size, unless the command line chose one; the
+// check boxes show the flags.
 #include "app/settings_dialog.h"
 
 #include "app/settings.h"
@@ -6,6 +7,8 @@
 const ResolutionChoice resolutionChoices[5] = {
     {1000, 640, 480}, {1001, 800, 600}, {1002, 1024, 768}, {1003, 1280, 1024}, {1004, 1600, 1200},
 };
+
+int dialogResolutionId = 1002;
 
 namespace {
 void chooseResolution(DialogControls& dialog, int controlId) {
@@ -21,7 +24,11 @@ void chooseResolution(DialogControls& dialog, int controlId) {
 
 bool settingsDialogProc(DialogControls& dialog, DialogMessage message, int controlId) {
     if (message == DialogMessage::InitDialog) {
-        dialog.setChecked(1002, true);
+        if (dialogResolutionId == noResolutionId) {
+            for (const ResolutionChoice& choice : resolutionChoices) dialog.setChecked(choice.id, false);
+        } else {
+            dialog.setChecked(dialogResolutionId, true);
+        }
         dialog.setChecked(fullscreenCheckId, fullscreen);
         dialog.setChecked(soundCheckId, soundEnabled);
         return false;

@@ -14,6 +14,11 @@ struct ResolutionChoice {
 };
 extern const ResolutionChoice resolutionChoices[5];
 
+// The resolution button ticked when the dialog opens: 1002 ("1024 x 768") always, unless the command
+// line chose a size; a size that is none of the five ticks no button (noResolutionId).
+constexpr int noResolutionId = 0;
+extern int dialogResolutionId;
+
 // What the dialog procedure may do to the dialog it runs in.
 class DialogControls {
 public:

@@ -34,12 +34,19 @@ public:
     std::map<int, GtkWidget*> controls;
     int result = -1;
     bool updating = false;   // our own changes to the controls must not come back as clicks
+    // A GTK radio group always has one button on: this one, never shown, is on when none of the five
+    // sizes is (a size from the command line that the dialog does not offer).
+    GtkWidget* noResolution = nullptr;
 
     void setChecked(int controlId, bool checked) override {
         auto found = controls.find(controlId);
         if (found == controls.end()) return;
         updating = true;
-        gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(found->second), checked);
+        GtkToggleButton* button = GTK_TOGGLE_BUTTON(found->second);
+        if (!checked && GTK_IS_RADIO_BUTTON(button) && gtk_toggle_button_get_active(button) && noResolution)
+            gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(noResolution), TRUE);
+        else
+            gtk_toggle_button_set_active(button, checked);
         updating = false;
     }
     void endDialog(int dialogResult) override { result = dialogResult; }
@@ -146,6 +153,8 @@ GtkWidget* buildDialog(const DialogTemplate& dialogTemplate, GtkSettingsDialog& 
     gtk_container_set_focus_chain(GTK_CONTAINER(fixed), focusChain);   // the template's tab order
     G_GNUC_END_IGNORE_DEPRECATIONS
     g_list_free(focusChain);
+    if (firstRadio) dialog.noResolution =
+        GTK_WIDGET(g_object_ref_sink(gtk_radio_button_new_from_widget(GTK_RADIO_BUTTON(firstRadio))));
 
     g_signal_connect(window, "delete-event", G_CALLBACK(onDelete), &dialog);
     g_signal_connect(window, "key-press-event", G_CALLBACK(onKeyPress), &dialog);
@@ -165,6 +174,7 @@ int showSettingsDialog() {
 
     while (dialog.result < 0) gtk_main_iteration();
     gtk_widget_destroy(window);
+    if (dialog.noResolution) g_object_unref(dialog.noResolution);
     flushGtkEvents();
     return dialog.result;
 }

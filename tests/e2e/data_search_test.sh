@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# Where the programs find data/: the working directory wins, from a foreign folder the program's own tree
+# is found, HALVEX_DATA_DIR comes first of all, and with nothing anywhere the specified messages appear
+# plus one line naming the places. Symlink farms of the generated data set, each missing one model,
+# show which folder a run used: its "Unable to find" message names that model and no other.
+source "$(dirname "$0")/lib.sh"
+[ -d "$build/data" ] || fail "no generated data set in $build/data"
+passed=0
+
+# farm NAME MODEL: NAME/data as links to the generated files, without data/3ds/MODEL.3ds; prints NAME's path.
+farm() {
+    mkdir -p "$work/$1"
+    cp -rs "$build/data" "$work/$1/data"
+    rm -f "$work/$1/data/3ds/$2.3ds"
+    echo "$work/$1"
+}
+not_found() { echo "Kritická chxba TorEnginu: Unable to find the file: data/3ds/$1.3ds!"; }
+
+# capture_from FOLDER PROGRAM [VARIABLE]: one small frame from FOLDER; messages in $work/run.log.
+capture_from() {
+    local folder=$1 program=$2 variable=${3:-}
+    mkdir -p "$work/frames"
+    (cd "$folder" && if [ -n "$variable" ]; then export HALVEX_DATA_DIR=$variable; else unset HALVEX_DATA_DIR; fi &&
+        exec "$program" --at 1000 --fps 10 --size 160x120 --no-sound --out "$work/frames") >"$work/run.log" 2>&1 ||
+        fail "$program from $folder failed: $(tail -3 "$work/run.log")"
+}
+# used_folder_missing MODEL: the run reported MODEL missing, and no other model.
+used_folder_missing() {
+    grep -qF "$(not_found "$1")" "$work/run.log" || fail "$1 was not reported missing: the wrong folder was used"
+    [ "$(grep -c 'Unable to find' "$work/run.log")" -eq 1 ] || fail "other files were missing too: $(grep Unable "$work/run.log")"
+}
+
+cwd=$(farm cwd lod)
+env_root=$(farm env orx)
+mkdir -p "$work/empty"
+
+# 1. The working directory holding data/ wins over the program's folder.
+capture_from "$cwd" "$build/halvex-capture"
+used_folder_missing lod
+passed=$((passed + 1))
+
+# 2. From a foreign folder the program's own tree (the build folder) is found: nothing is missing.
+capture_from "$work/empty" "$build/halvex-capture"
+grep -qF -e "Unable to find" -e "no data/ folder" "$work/run.log" && fail "from a foreign folder: $(head -3 "$work/run.log")"
+passed=$((passed + 1))
+
+# 3. HALVEX_DATA_DIR comes before the working directory, named as the folder holding data/ or as data/ itself.
+for variable in "$env_root" "$env_root/data"; do
+    capture_from "$cwd" "$build/halvex-capture" "$variable"
+    used_folder_missing orx
+done
+passed=$((passed + 1))
+
+# 4. Nothing anywhere: a program alone in a folder without data/ and no share/halvex beside it. The
+#    specified messages (each model missing) and one line naming the places, in order.
+mkdir -p "$work/lonely/bin"
+cp "$build/halvex-capture" "$build/halvex32" "$work/lonely/bin/"
+capture_from "$work/empty" "$work/lonely/bin/halvex-capture"
+for m in vesmir lod modul teren orx teren2; do grep -qF "$(not_found $m)" "$work/run.log" || fail "no message for $m.3ds"; done
+places="$work/empty, $work/lonely/bin, $work/lonely/share/halvex"
+grep -qxF "halvex-capture: no data/ folder found in $places; the demo runs without its files" "$work/run.log" ||
+    fail "no line naming the places; got: $(grep 'no data' "$work/run.log")"
+passed=$((passed + 1))
+
+# 5. The same for halvex32 itself under Xvfb: the line on standard error, the message boxes (answered one
+#    by one), then the black demo window, and Escape.
+start_xvfb 800x600
+(cd "$work/empty" && exec env -u HALVEX_DATA_DIR "$work/lonely/bin/halvex32" --no-dialog --window 320x240 --no-sound \
+    >"$work/program.log" 2>&1) &
+program_pid=$!
+seen=" "
+quiet=0
+window=""
+for _ in $(seq 600); do
+    box=$(xdotool search --onlyvisible --name 'chxba TorEnginu' 2>/dev/null | head -n1)
+    if [ -n "$box" ]; then
+        [[ "$seen" == *" $box "* ]] || seen="$seen$box "
+        sleep 0.3
+        press_key "$box" Return
+        quiet=0
+        continue
+    fi
+    window=$(xdotool search --onlyvisible --name '^ORX Halvex$' 2>/dev/null | head -n1)
+    quiet=$((quiet + 1))
+    # Done when the demo window is there and no new box has come for two seconds.
+    [ -n "$window" ] && [ "$seen" != " " ] && [ "$quiet" -ge 20 ] && break
+    sleep 0.1
+done
+boxes=$(wc -w <<<"$seen")
+[ "$boxes" -ge 5 ] || fail "$boxes \"Unable to find\" message boxes, expected one per model"
+if [ -z "$window" ]; then
+    kill -0 "$program_pid" 2>/dev/null || { wait "$program_pid"; fail "halvex32 ended with $? after $boxes message boxes"; }
+    fail "no demo window after $boxes message boxes; windows: $(xwininfo -root -tree | grep -v 'has no name' | grep '"')"
+fi
+grep -qxF "halvex32: no data/ folder found in $places; the demo runs without its files" "$work/program.log" ||
+    fail "halvex32 did not name the places it looked in"
+press_key "$window" Escape
+wait_for_exit 30
+[ "$exit_code" -eq 0 ] || fail "exit code $exit_code after Escape, expected 0"
+passed=$((passed + 1))
+echo "data_search: $passed passed, 0 failed"
