@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "app/data_search.h"
 #include "app/main_loop.h"
@@ -14,6 +15,23 @@
 #include "app/settings_dialog.h"
 #include "app/window.h"
 #include "demo/init_demo.h"
+#include "image/png_file.h"
+
+namespace {
+// The generated icon beside the data found: the build tree's icons/, or an installed tree's icon theme.
+// The desktop finds the menu entry's icon through the window's class; this is for task bars that show
+// the window's own.
+void giveWindowItsIcon(WindowHandle window) {
+    for (const char* place : {"icons/hicolor/48x48/apps/halvex.png", "../icons/hicolor/48x48/apps/halvex.png"}) {
+        int width = 0, height = 0;
+        std::vector<uint8_t> pixels;
+        if (readPngRgba(place, 256, width, height, pixels)) {
+            setWindowIcon(window, width, height, pixels.data());
+            return;
+        }
+    }
+}
+}  // namespace
 
 int runHalvex(bool showDialog) {
     setMessageBoxSink(showDesktopMessageBox);
@@ -33,6 +51,7 @@ int runHalvex(bool showDialog) {
         stopVideo();
         return 1;
     }
+    giveWindowItsIcon(window);
     initDemo(window);
     const int exitCode = runMainLoop();
     stopVideo();

@@ -133,6 +133,10 @@ void restoreDisplay() {
 }  // namespace
 
 bool startVideo() {
+    // The window's class is the menu entry's StartupWMClass, so task bars show the entry's icon. SDL 2.26
+    // reads these from the environment when the video starts; a value the user set wins.
+    setenv("SDL_VIDEO_X11_WMCLASS", "halvex", 0);
+    setenv("SDL_VIDEO_WAYLAND_WMCLASS", "halvex", 0);
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "halvex: cannot open a display (%s). Start it from a desktop session.\n",
                      SDL_GetError());
@@ -236,6 +240,13 @@ void destroyGLWindow() {
     if (windowHandle) SDL_DestroyWindow(windowHandle);
     windowHandle = nullptr;
     postQuitRequest(0);
+}
+
+void setWindowIcon(WindowHandle window, int width, int height, const uint8_t* rgba) {
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint8_t*>(rgba), width, height, 32, width * 4,
+                                                           SDL_PIXELFORMAT_RGBA32);
+    if (window && icon) SDL_SetWindowIcon(window, icon);
+    SDL_FreeSurface(icon);
 }
 
 void swapFrame() {

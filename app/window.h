@@ -1,5 +1,6 @@
 // The demo's one window, the full-screen display mode, the pixel format and the OpenGL context.
 #pragma once
+#include <cstdint>
 
 struct SDL_Window;
 using WindowHandle = SDL_Window*;
@@ -20,6 +21,8 @@ bool setupPixelFormat(WindowHandle drawable);
 void createGLContext();
 void destroyGLWindow();
 void swapFrame();
+// The icon task bars show for the window: 8-bit RGBA pixels, rows top first.
+void setWindowIcon(WindowHandle window, int width, int height, const uint8_t* rgba);
 
 // What the chosen pixel format actually has, read back after the context was made.
 struct PixelFormatInfo {
