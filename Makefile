@@ -11,7 +11,7 @@ FUZZ_TARGETS = $(notdir $(basename $(wildcard tests/fuzz/*_fuzz.cpp)))
 SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=0:abort_on_error=0:strict_string_checks=1 \
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: run test build deps data fuzz test-asan valgrind screenshots benchmark clean
+.PHONY: run test build deps data fuzz test-asan valgrind screenshots benchmark install clean
 
 deps:
 	@bash scripts/install-deps
@@ -55,6 +55,11 @@ screenshots: build
 
 benchmark: build
 	cd $(BUILD) && ./halvex-capture --benchmark --size 1024x768 --no-sound
+
+# Installs into PREFIX (default /usr/local); the installed tree can be moved elsewhere.
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
