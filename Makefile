@@ -11,7 +11,7 @@ FUZZ_TARGETS = $(notdir $(basename $(wildcard tests/fuzz/*_fuzz.cpp)))
 SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=0:abort_on_error=0:strict_string_checks=1 \
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-.PHONY: run test build deps data fuzz test-asan valgrind screenshots benchmark install clean
+.PHONY: run test build deps data fuzz test-asan valgrind screenshots benchmark package lintian install clean
 
 deps:
 	@bash scripts/install-deps
@@ -55,6 +55,15 @@ screenshots: build
 
 benchmark: build
 	cd $(BUILD) && ./halvex-capture --benchmark --size 1024x768 --no-sound
+
+# The Debian package halvex_VERSION_ARCH.deb in the build folder, built by debhelper from a copy of the
+# sources; `make lintian` checks the package built last and fails on any error.
+package: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) --target deb
+
+lintian:
+	@ls $(BUILD)/halvex_*.deb >/dev/null 2>&1 || $(MAKE) package
+	lintian --fail-on error --display-info $(BUILD)/halvex_*.deb
 
 # Installs into PREFIX (default /usr/local); the installed tree can be moved elsewhere.
 PREFIX ?= /usr/local
