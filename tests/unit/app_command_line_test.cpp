@@ -9,6 +9,7 @@
 #include "app/command_line.h"
 #include "app/settings.h"
 #include "app/settings_dialog.h"
+#include "support/settings_guard.h"
 
 namespace {
 bool parse(std::vector<const char*> args, CommandLine& commandLine, std::string& error) {
@@ -36,18 +37,6 @@ struct RecordingDialog final : DialogControls {
         for (const auto& [id, checked] : checks)
             if (id == controlId) on = checked;
         return on;
-    }
-};
-
-struct SettingsGuard {
-    int width = screenWidth, height = screenHeight, ticked = dialogResolutionId;
-    bool full = fullscreen, sound = soundEnabled;
-    ~SettingsGuard() {
-        screenWidth = width;
-        screenHeight = height;
-        fullscreen = full;
-        soundEnabled = sound;
-        dialogResolutionId = ticked;
     }
 };
 }  // namespace

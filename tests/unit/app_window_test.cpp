@@ -13,6 +13,7 @@
 #include "app/window_proc.h"
 #include "demo/credits.h"
 #include "resources/dialog_template.h"
+#include "support/settings_guard.h"
 
 namespace {
 using Checks = std::vector<std::pair<int, bool>>;
@@ -24,17 +25,6 @@ struct FakeDialog final : DialogControls {
     void endDialog(int dialogResult) override { result = dialogResult; }
 };
 
-struct SettingsGuard {
-    int width = screenWidth, height = screenHeight;
-    bool full = fullscreen, sound = soundEnabled;
-    ~SettingsGuard() {
-        screenWidth = width;
-        screenHeight = height;
-        fullscreen = full;
-        soundEnabled = sound;
-        clearQuitRequest();
-    }
-};
 }  // namespace
 
 TEST(SettingsDialog, ControlsChangeTheSettingsAtOnceAndOnlyOkAndKonecEnd) {

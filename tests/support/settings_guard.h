@@ -1,0 +1,18 @@
+// Puts the settings, the dialog's first ticked size and the quit request back as a test found them.
+#pragma once
+#include "app/quit_request.h"
+#include "app/settings.h"
+#include "app/settings_dialog.h"
+
+struct SettingsGuard {
+    int width = screenWidth, height = screenHeight, ticked = dialogResolutionId;
+    bool full = fullscreen, sound = soundEnabled;
+    ~SettingsGuard() {
+        screenWidth = width;
+        screenHeight = height;
+        fullscreen = full;
+        soundEnabled = sound;
+        dialogResolutionId = ticked;
+        clearQuitRequest();
+    }
+};
