@@ -89,7 +89,11 @@ done
 boxes=$(wc -w <<<"$seen")
 [ "$boxes" -ge 5 ] || fail "$boxes \"Unable to find\" message boxes, expected one per model"
 if [ -z "$window" ]; then
-    kill -0 "$program_pid" 2>/dev/null || { wait "$program_pid"; fail "halvex32 ended with $? after $boxes message boxes"; }
+    # A program that ended is a zombie until waited for: kill -0 cannot tell.
+    if [ "$(ps -o stat= -p "$program_pid" | cut -c1)" != S ] && [ "$(ps -o stat= -p "$program_pid" | cut -c1)" != R ]; then
+        wait "$program_pid"
+        fail "halvex32 ended with $? after $boxes message boxes"
+    fi
     fail "no demo window after $boxes message boxes; windows: $(xwininfo -root -tree | grep -v 'has no name' | grep '"')"
 fi
 grep -qxF "halvex32: no data/ folder found in $places; the demo runs without its files" "$work/program.log" ||
