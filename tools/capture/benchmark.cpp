@@ -1,11 +1,15 @@
 // The benchmark: the demo on the real clock, rendered back to back offscreen, timed per scene and per
-// loading phase. Single frames sometimes stall on shared machines, so medians lead.
+// loading phase, with the rasteriser's fill limit and the peak resident memory of the same run. Single
+// frames sometimes stall on shared machines, so medians lead; the demo time of each scene's worst frame
+// tells a stall of ours (always at the same moment) from one of the machine (anywhere, run to run).
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include <sys/resource.h>
 
 #include "app/demo_clock.h"
 #include "app/frame_clock.h"
@@ -16,6 +20,7 @@
 #include "capture_run.h"
 #include "demo/init_demo.h"
 #include "demo/shutdown.h"
+#include "fill_limit.h"
 #include "image/gl_api.h"
 
 namespace {
@@ -38,16 +43,55 @@ double percentile(std::vector<double> values, double fraction) {
     return values[index];
 }
 
-void printSceneLine(int scene, const std::vector<double>& frameMs) {
-    if (frameMs.empty()) {
+struct FrameSample {
+    double ms;       // wall-clock time of renderFrame and glFinish
+    double demoMs;   // the demo time the frame showed
+};
+
+// Frames after the scene's first that took more than twice its median: a stall of ours comes back at
+// the same demo time in every run, one of the shared machine anywhere.
+void printSlowFrames(const std::vector<FrameSample>& frames, double median) {
+    constexpr size_t listed = 6;
+    std::vector<const FrameSample*> slow;
+    for (size_t i = 1; i < frames.size(); ++i)
+        if (frames[i].ms > 2.0 * median) slow.push_back(&frames[i]);
+    if (slow.empty()) return;
+    std::sort(slow.begin(), slow.end(), [](const FrameSample* a, const FrameSample* b) { return a->ms > b->ms; });
+    std::printf("  %zu frames over twice the median after the first; the slowest:", slow.size());
+    for (size_t i = 0; i < slow.size() && i < listed; ++i) std::printf(" %.1f ms at %.0f,", slow[i]->ms, slow[i]->demoMs);
+    std::printf("\n");
+}
+
+void printSceneLine(int scene, const std::vector<FrameSample>& frames) {
+    if (frames.empty()) {
         std::printf("scene %d: not reached\n", scene + 1);
         return;
     }
+    std::vector<double> ms;
     double total = 0.0;
-    for (double ms : frameMs) total += ms;
-    std::printf("scene %d: %.1f fps (median %.1f ms, p95 %.1f ms, worst %.1f ms)\n", scene + 1,
-                1000.0 * frameMs.size() / total, percentile(frameMs, 0.5), percentile(frameMs, 0.95),
-                *std::max_element(frameMs.begin(), frameMs.end()));
+    const FrameSample* worst = &frames.front();
+    for (const FrameSample& f : frames) {
+        ms.push_back(f.ms);
+        total += f.ms;
+        if (f.ms > worst->ms) worst = &f;
+    }
+    std::printf("scene %d: %.1f fps (median %.1f ms, p95 %.1f ms, p99 %.1f ms, worst %.1f ms at demo time %.0f ms, "
+                "%zu frames)\n",
+                scene + 1, 1000.0 * frames.size() / total, percentile(ms, 0.5), percentile(ms, 0.95),
+                percentile(ms, 0.99), worst->ms, worst->demoMs, frames.size());
+    printSlowFrames(frames, percentile(ms, 0.5));
+}
+
+void printFillLimits(const FillLimits& limits) {
+    std::printf("fill limit: full-screen clear %.1f ms; one full-screen quad with the terrain's state (two trilinear "
+                "units, exp fog) %.1f ms, with the sky's state (one trilinear unit) %.1f ms\n",
+                limits.clearMs, limits.terrainMs, limits.skyMs);
+}
+
+void printPeakMemory() {
+    rusage usage{};
+    if (getrusage(RUSAGE_SELF, &usage) == 0)
+        std::printf("peak resident memory: %.1f MB\n", static_cast<double>(usage.ru_maxrss) / 1024.0);
 }
 
 void printStartUp(Clock::time_point start, Clock::time_point loaded, Clock::time_point firstFrame) {
@@ -79,7 +123,9 @@ int runBenchmark(const CaptureOptions& options) {
         return 1;
     }
 
-    std::vector<double> sceneFrames[4];
+    // A later start is a stall the timeline allows: it lets one scene be measured on its own.
+    demoTime = options.fromMs;
+    std::vector<FrameSample> sceneFrames[4];
     Clock::time_point firstFrame{};
     while (demoTime < options.toMs) {
         const Clock::time_point before = Clock::now();
@@ -87,14 +133,16 @@ int runBenchmark(const CaptureOptions& options) {
         glFinish();
         const Clock::time_point after = Clock::now();
         if (firstFrame == Clock::time_point{}) firstFrame = after;
-        sceneFrames[sceneIndexAt(demoTime)].push_back(msBetween(before, after));
+        sceneFrames[sceneIndexAt(demoTime)].push_back({msBetween(before, after), demoTime});
     }
     const PixelFormatInfo format = obtainedPixelFormat();
     std::printf("halvex%d at %dx%d, colour %d/%d/%d, depth %d, renderer %s\n", options.bits, options.width,
                 options.height, format.red, format.green, format.blue, format.depth,
                 reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
     for (int scene = 0; scene < 4; ++scene) printSceneLine(scene, sceneFrames[scene]);
+    printFillLimits(measureFillLimits(options.width, options.height));
     printStartUp(start, loaded, firstFrame);
+    printPeakMemory();
     shutdownDemo();
     return 0;
 }

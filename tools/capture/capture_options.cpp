@@ -13,7 +13,7 @@ const char* const captureUsage =
     "have seen it: frame k is at demo time k x 1000/fps ms. No display is needed.\n"
     "\n"
     "  --out DIR          write PNG frames DIR/frame-NNNNNNN.png (NNNNNNN: demo time in whole ms)\n"
-    "  --from MS          first demo time written (default 0)\n"
+    "  --from MS          first demo time written (default 0); with --benchmark, where the clock starts\n"
     "  --to MS            end of the run, exclusive (default 189000)\n"
     "  --at MS,MS,...     write only the frames at these demo times (each a whole number of steps)\n"
     "  --fps N            frames per second (default 30)\n"
