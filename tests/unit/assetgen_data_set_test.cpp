@@ -6,12 +6,14 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -79,6 +81,11 @@ std::vector<Vector3> sampled(const std::vector<std::vector<Vector3>>& paths) {
     return eyes;
 }
 
+// The third scene's camera path.
+const std::vector<Vector3> terrainFlight = {{300, 500, 1200},  {300, 500, 1200},   {0, 600, 1000},    {-400, 600, 600},
+                                            {-500, 400, 500},  {-600, 400, -500},  {-500, 700, -1500}, {1000, 900, -700},
+                                            {2000, 1500, -730}, {2000, 4000, 0}};
+
 }  // namespace
 
 TEST(AssetsModels, EveryModelReadsBackWithinTheReaderAndDrawingLimits) {
@@ -135,12 +142,19 @@ TEST(AssetsModels, TerrainTilesShareTheDetailCoordinatesAndTheFlightClearsTheGro
     ASSERT_TRUE(terrain->objectCount > 0 && detail->objectCount > 0);
     const Object3ds &coords = detail->objects[0], &first = terrain->objects[0];
     // The detail set is indexed by each tile's own vertex numbers: it must cover them all, and the tiles
-    // must be one topology for the shared coordinates to land in the same places.
+    // must be one topology for the shared coordinates to land in the same places (the same faces, each
+    // tile storing them in its own order).
+    const auto faceSet = [](const Object3ds& o) {
+        std::vector<std::array<int, 3>> faces;
+        for (const Face3ds& f : o.faces) faces.push_back({f.vertexIndex[0], f.vertexIndex[1], f.vertexIndex[2]});
+        std::sort(faces.begin(), faces.end());
+        return faces;
+    };
+    const auto firstFaces = faceSet(first);
     for (const Object3ds& o : terrain->objects) {
         EXPECT_GE(coords.texVertexCount, o.vertexCount) << o.name;
         ASSERT_EQ(o.faceCount, first.faceCount) << o.name;
-        for (int f = 0; f < o.faceCount; ++f)
-            ASSERT_TRUE(std::equal(o.faces[f].vertexIndex, o.faces[f].vertexIndex + 3, first.faces[f].vertexIndex));
+        EXPECT_TRUE(faceSet(o) == firstFaces) << o.name;
     }
     // The detail texture repeats a whole number of times across a tile, so neighbouring tiles join.
     for (float Vector2::*axis : {&Vector2::u, &Vector2::v}) {
@@ -153,14 +167,41 @@ TEST(AssetsModels, TerrainTilesShareTheDetailCoordinatesAndTheFlightClearsTheGro
     // The third scene's flight: its edges at least 3000 units away (fog leaves under 5 per cent there),
     // and the ground under it below 300 units and at least 100 below the camera.
     const Box box(terrain->objects);
-    for (const Vector3& eye : sampled({{{300, 500, 1200}, {300, 500, 1200}, {0, 600, 1000}, {-400, 600, 600},
-                                        {-500, 400, 500}, {-600, 400, -500}, {-500, 700, -1500}, {1000, 900, -700},
-                                        {2000, 1500, -730}, {2000, 4000, 0}}})) {
+    for (const Vector3& eye : sampled({terrainFlight})) {
         EXPECT_GE(std::min({eye.x - box.low.x, box.high.x - eye.x, eye.z - box.low.z, box.high.z - eye.z}), 3000);
         for (const Object3ds& o : terrain->objects)
             for (const Vector3& v : o.vertices)
                 ASSERT_TRUE(std::hypot(v.x - eye.x, v.z - eye.z) >= 150 || v.y < std::min(300.0f, eye.y - 100))
                     << "under (" << eye.x << ", " << eye.z << ")";
+    }
+}
+
+// Drawn nearest the flight first, the ground the camera passes over fills the depth buffer before the
+// hills behind it: faces within a tile, and the tiles by their mean, go from near the flight to far.
+TEST(AssetsModels, TerrainIsStoredNearestTheFlightFirst) {
+    const auto terrain = readModel("teren.3ds");
+    ASSERT_GT(terrain->objectCount, 1);
+    const std::vector<Vector3> flight = sampled({terrainFlight});
+    constexpr float slack = 40;   // this sampling of the path against the generator's
+    double previousMean = 0;
+    for (const Object3ds& o : terrain->objects) {
+        SCOPED_TRACE(o.name);
+        std::vector<float> near;
+        for (const Face3ds& f : o.faces) {
+            Vector3 middle{0, 0, 0};
+            for (int k : f.vertexIndex)
+                middle = {middle.x + o.vertices[k].x / 3, middle.y + o.vertices[k].y / 3, middle.z + o.vertices[k].z / 3};
+            float best = 1e30f;
+            for (const Vector3& p : flight) best = std::min(best, distance(middle, p));
+            near.push_back(best);
+        }
+        int outOfOrder = 0;
+        for (size_t f = 1; f < near.size(); ++f) outOfOrder += near[f] + slack < near[f - 1];
+        EXPECT_EQ(outOfOrder, 0);
+        EXPECT_LT(near.front(), near.back());
+        const double mean = std::accumulate(near.begin(), near.end(), 0.0) / static_cast<double>(near.size());
+        EXPECT_GE(mean + slack, previousMean);
+        previousMean = mean;
     }
 }
 

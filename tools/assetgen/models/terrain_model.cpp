@@ -3,7 +3,12 @@
 // coordinates of teren2.3ds, indexed by vertex number, fit every tile. The grid is denser near the
 // middle, where the camera flies, and coarser at the foggy edges. The colour map teren.jpg is painted
 // from the same height field: grass, forest, rock on slopes, snow on high ground, with a baked hillshade.
+//
+// Faces and tiles are stored nearest the flight first: drawn in that order, the ground under and
+// beside the camera fills the depth buffer before the hills behind it arrive, so the rasteriser rejects
+// those hidden pixels before texturing and fogging them.
 #include <algorithm>
+#include <numeric>
 
 #include "models/model_set.h"
 #include "models/paint.h"
@@ -34,12 +39,18 @@ V3 catmullRomPoint(const V3* p, float t) {
     return p[s] * w0 + p[s + 1] * w1 + p[s + 2] * w2 + p[s + 3] * w3;
 }
 
+// Points along the whole flight, eye and target (the target runs to the path's end at 7).
+std::vector<V3> flightSamples(int count) {
+    std::vector<V3> samples;
+    for (int i = 0; i <= count; ++i) samples.push_back(catmullRomPoint(flightPath, 7.0f * i / count));
+    return samples;
+}
+
 // Horizontal distance to the flight, tabulated on a coarse grid once and interpolated.
 class FlightDistance {
 public:
     FlightDistance() {
-        std::vector<V3> samples;
-        for (int i = 0; i <= 700; ++i) samples.push_back(catmullRomPoint(flightPath, 7.0f * i / 700));   // t = 7 ends segment 6
+        const std::vector<V3> samples = flightSamples(700);
         for (int j = 0; j <= cells; ++j)
             for (int i = 0; i <= cells; ++i) {
                 const float x = lowX + span * i / cells, z = lowZ + span * j / cells;
@@ -149,6 +160,31 @@ MeshPart terrainTile(int tx, int tz, bool detailCoords) {
     return part;
 }
 
+// Distance in space from a face's middle to the nearest point of the flight: what the camera passes
+// close to is drawn first, wherever along the flight it looks.
+float faceDistanceToFlight(const MeshPart& part, const std::array<int, 3>& face, const std::vector<V3>& flight) {
+    const V3 middle = (part.vertices[face[0]].position + part.vertices[face[1]].position + part.vertices[face[2]].position) *
+                      (1.0f / 3.0f);
+    float best = 1e30f;
+    for (const V3& s : flight) best = std::min(best, dot(middle - s, middle - s));
+    return std::sqrt(best);
+}
+
+// Reorders the tile's faces nearest the flight first (ties keep grid order, so every run gives the same
+// file) and returns the mean distance of its faces, by which the tiles are ordered in turn. Vertex
+// numbers stay as they are: the detail coordinates are indexed by them.
+float orderFacesAlongFlight(MeshPart& part, const std::vector<V3>& flight) {
+    std::vector<float> distance(part.triangles.size());
+    for (size_t f = 0; f < part.triangles.size(); ++f) distance[f] = faceDistanceToFlight(part, part.triangles[f], flight);
+    std::vector<size_t> order(part.triangles.size());
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return distance[a] < distance[b]; });
+    std::vector<std::array<int, 3>> sorted;
+    for (size_t f : order) sorted.push_back(part.triangles[f]);
+    part.triangles = std::move(sorted);
+    return distance.empty() ? 1e30f : std::accumulate(distance.begin(), distance.end(), 0.0f) / distance.size();
+}
+
 }  // namespace
 
 float terrainHeight(float x, float z) {
@@ -160,12 +196,17 @@ float terrainHeight(float x, float z) {
 TerrainModels buildTerrainModels() {
     TerrainModels t;
     t.terrain.mesh.materials.push_back({"teren", "teren.jpg", 120, 140, 90});
+    const std::vector<V3> flight = flightSamples(700);
+    std::vector<std::pair<float, MeshPart>> tiles;
     for (int tz = 0; tz < terrainTilesPerSide; ++tz)
         for (int tx = 0; tx < terrainTilesPerSide; ++tx) {
             MeshPart tile = terrainTile(tx, tz, false);
             tile.name = "teren" + std::to_string(tz * terrainTilesPerSide + tx + 1);
-            t.terrain.mesh.parts.push_back(tile);
+            const float meanDistance = orderFacesAlongFlight(tile, flight);
+            tiles.emplace_back(meanDistance, std::move(tile));
         }
+    std::stable_sort(tiles.begin(), tiles.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto& tile : tiles) t.terrain.mesh.parts.push_back(std::move(tile.second));
     t.terrain.textures.push_back({"teren.jpg", paintTerrainColour()});
     t.detail.materials.push_back({"detail", "detail2.jpg", 128, 128, 128});
     MeshPart detail = terrainTile(0, 0, true);
