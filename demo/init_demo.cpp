@@ -116,7 +116,6 @@ void setupTextureUnits() {
 
 void loadDemo() {
     markLoadPhase("render state");
-    beginSoundLoading();   // the music decodes in the background while the rest loads (sound on only)
     setFixedRenderState();
     setMaterialAndLights();
     markLoadPhase("images");

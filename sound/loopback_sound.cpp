@@ -4,10 +4,12 @@
 #include <AL/alc.h>
 #include <AL/alext.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 #include "sound/openal_loopback.h"
+#include "sound/openal_stream.h"
 #include "sound/sound_backend.h"
 
 namespace {
@@ -58,7 +60,15 @@ bool openLoopbackSound(int sampleRate) {
 void renderLoopbackSamples(int16_t* out, int frames) {
     if (!out || frames <= 0) return;
     if (loopback.device && loopback.mixing) {
-        calls.render(loopback.device, out, frames);
+        // Never more than one stream buffer per mix: fed before each, a stream always holds the
+        // frames the mix asks for, so long steps sound as short ones do.
+        while (frames > 0) {
+            const int slice = std::min(frames, static_cast<int>(streamChunkFrames));
+            feedOpenAlStreams();
+            calls.render(loopback.device, out, slice);
+            out += 2 * static_cast<size_t>(slice);
+            frames -= slice;
+        }
         return;
     }
     std::memset(out, 0, sizeof(int16_t) * 2 * static_cast<size_t>(frames));

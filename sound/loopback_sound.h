@@ -2,7 +2,7 @@
 //
 // The capture tool and the tests use it instead of a sound card:
 //   openLoopbackSound(44100);          // before initSound: the layer will mix into the loopback device
-//   beginSoundLoading(); initSound();  // as the demo does; the music is queued at clock 0
+//   initSound();                       // as the demo does; the music is queued at clock 0
 //   each frame step: render the frame (scenes make their play requests), then
 //   renderLoopbackSamples(buffer, n);  // exactly the n stereo frames that step lasts
 //   releaseSound();                    // the demo's shutdown

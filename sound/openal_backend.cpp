@@ -1,9 +1,13 @@
-// The sound layer over OpenAL Soft: one context, a fixed set of sources as channels, one buffer per sample.
+// The sound layer over OpenAL Soft: one context, a fixed set of sources as channels, one buffer per short
+// sample and a queue of buffers per long one (openal_stream.h). Streams are fed by a worker on a real
+// device and by the loopback renderer before each mix; one lock keeps the two from meeting.
 #include <AL/al.h>
 #include <AL/alc.h>
 #include <AL/alext.h>
 #include <AL/efx.h>
 
+#include <memory>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -11,16 +15,20 @@
 #include "sound/openal_backend.h"
 #include "sound/openal_loopback.h"
 #include "sound/openal_reverb.h"
+#include "sound/openal_stream.h"
 #include "sound/sound_backend.h"
 #include "sound/sound_decoder.h"
-#include "sound/sound_preload.h"
+#include "sound/stream_feeder.h"
 
 namespace {
 constexpr int maxChannels = 256;   // what OpenAL Soft offers by default
+// The feeder's period: a small part of what a stream holds queued (streamQueueLength chunks).
+constexpr int feedIntervalMs = 20;
 
 struct LoadedSample {
     int id;
-    ALuint buffer;
+    ALuint buffer;                          // 0 for a streamed sample
+    std::unique_ptr<OpenAlStream> stream;   // null for a sample decoded whole
 };
 
 // Everything the backend holds between initialisation and closing; context is null outside that span.
@@ -37,6 +45,7 @@ struct OpenAlState {
 };
 
 OpenAlState al;
+std::mutex streamLock;   // held by whatever touches a stream or the channel a stream plays on
 int nextSampleId = 1;   // never reused, so a freed handle never names a later sample
 
 int clampChannels(int count) { return count < 1 ? 1 : (count > maxChannels ? maxChannels : count); }
@@ -102,20 +111,35 @@ void detachBuffer(ALuint buffer) {
     }
 }
 
-bool decodeForLoad(const char* path, DecodedSound& sound) {
-    bool decoded = false;
-    if (takePreloadedSound(path, sound, decoded)) return decoded;
-    return decodeSoundFile(path, sound);
+// A stream that plays on a channel about to be given to another sound is cut off, as any sound is.
+void releaseChannelFromStreams(ALuint source) {
+    for (LoadedSample& s : al.samples)
+        if (s.stream && s.stream->source == source) detachOpenAlStream(*s.stream);
+}
+
+void feedStreamsLocked() {
+    for (LoadedSample& s : al.samples)
+        if (s.stream) refillOpenAlStream(*s.stream);
+}
+
+void feedStreams() {
+    std::lock_guard<std::mutex> guard(streamLock);
+    if (al.context) feedStreamsLocked();
 }
 
 void noHardwareChannels(int) {}
 
 void closeBackend() {
+    stopStreamFeeder();   // before the lock: the feeder takes it
+    std::lock_guard<std::mutex> guard(streamLock);
     if (!al.context) return;
+    for (LoadedSample& s : al.samples)
+        if (s.stream) releaseOpenAlStream(*s.stream);
     for (ALuint source : al.sources) alSourceStop(source);
     if (!al.sources.empty()) alDeleteSources(static_cast<ALsizei>(al.sources.size()), al.sources.data());
     releaseReverb(al.reverb);
-    for (const LoadedSample& s : al.samples) alDeleteBuffers(1, &s.buffer);
+    for (const LoadedSample& s : al.samples)
+        if (s.buffer) alDeleteBuffers(1, &s.buffer);
     alcMakeContextCurrent(nullptr);
     alcDestroyContext(al.context);
     if (al.ownsDevice) alcCloseDevice(al.device);
@@ -149,10 +173,32 @@ bool initBackend(int mixRate, int channelCount) {
     return true;
 }
 
+SoundSample addSample(ALuint buffer, std::unique_ptr<OpenAlStream> stream) {
+    const int id = nextSampleId++;
+    std::lock_guard<std::mutex> guard(streamLock);
+    al.samples.push_back({id, buffer, std::move(stream)});
+    return {id};
+}
+
+// Long files are streamed: their first buffers are decoded now, so a play request starts at once.
+bool shouldStream(const char* path) {
+    SoundStream probe;
+    if (!probe.open(path)) return false;
+    const int64_t frameBytes = int64_t{2} * probe.channels();
+    return probe.announcedFrames() > streamAboveBytes / frameBytes;
+}
+
+SoundSample loadStreamedSample(const char* path) {
+    auto stream = std::make_unique<OpenAlStream>();
+    if (!openOpenAlStream(path, *stream)) return {};
+    return addSample(0, std::move(stream));
+}
+
 SoundSample loadBackendSample(const char* path) {
     if (!al.context) return {};
+    if (shouldStream(path)) return loadStreamedSample(path);
     DecodedSound sound;
-    if (!decodeForLoad(path, sound)) return {};
+    if (!decodeSoundFile(path, sound)) return {};
     const ALenum format = sound.channels == 2 ? AL_FORMAT_STEREO16 : AL_FORMAT_MONO16;
     alGetError();
     ALuint buffer = 0;
@@ -163,9 +209,7 @@ SoundSample loadBackendSample(const char* path) {
         alDeleteBuffers(1, &buffer);
         return {};
     }
-    const int id = nextSampleId++;
-    al.samples.push_back({id, buffer});
-    return {id};
+    return addSample(buffer, nullptr);
 }
 
 void setBackendReverb(const ReverbProperties& reverb) {
@@ -191,16 +235,24 @@ void setBackendMasterVolume(int volume) {
 }
 
 int playBackendSample(SoundSample sample) {
-    const LoadedSample* loaded = findSample(sample);
+    std::lock_guard<std::mutex> guard(streamLock);
+    LoadedSample* loaded = findSample(sample);
     if (!loaded) return noChannel;
     for (size_t i = 0; i < al.sources.size(); ++i) al.uses[i].playing = channelPlaying(al.sources[i]);
     const int channel = chooseChannel(al.uses.data(), static_cast<int>(al.uses.size()));
     if (channel < 0) return noChannel;
     const ALuint source = al.sources[static_cast<size_t>(channel)];
-    alSourceStop(source);
-    alSourcei(source, AL_BUFFER, static_cast<ALint>(loaded->buffer));
-    alSourcef(source, AL_GAIN, 1.0f);   // a new sound starts at full volume until told otherwise
-    alSourcePlay(source);
+    releaseChannelFromStreams(source);
+    if (loaded->stream) {
+        startOpenAlStream(*loaded->stream, source);
+        // The loopback device is fed by its renderer, in step with its mixing.
+        if (!loopbackDevice().mixing) startStreamFeeder(feedStreams, feedIntervalMs);
+    } else {
+        alSourceStop(source);
+        alSourcei(source, AL_BUFFER, static_cast<ALint>(loaded->buffer));
+        alSourcef(source, AL_GAIN, 1.0f);   // a new sound starts at full volume until told otherwise
+        alSourcePlay(source);
+    }
     al.uses[static_cast<size_t>(channel)] = {true, ++al.starts};
     return channel;
 }
@@ -211,10 +263,15 @@ void setBackendChannelVolume(int channel, int volume) {
 }
 
 void freeBackendSample(SoundSample sample) {
+    std::lock_guard<std::mutex> guard(streamLock);
     LoadedSample* loaded = findSample(sample);
     if (!loaded) return;
-    detachBuffer(loaded->buffer);
-    alDeleteBuffers(1, &loaded->buffer);
+    if (loaded->stream) {
+        releaseOpenAlStream(*loaded->stream);
+    } else {
+        detachBuffer(loaded->buffer);
+        alDeleteBuffers(1, &loaded->buffer);
+    }
     al.samples.erase(al.samples.begin() + (loaded - al.samples.data()));
 }
 
@@ -226,6 +283,8 @@ const SoundBackend openAl = {
 }  // namespace
 
 const SoundBackend& openAlSoundBackend() { return openAl; }
+
+void feedOpenAlStreams() { feedStreams(); }
 
 bool readOpenAlReverb(EaxReverbSettings& out) { return al.context && readReverb(al.reverb, out); }
 

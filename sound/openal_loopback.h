@@ -9,3 +9,6 @@ struct LoopbackDevice {
 };
 
 LoopbackDevice& loopbackDevice();
+
+// Feeds every streamed sample that is playing; the loopback renderer calls it before each mix.
+void feedOpenAlStreams();

@@ -2,7 +2,6 @@
 #include "sound/sound.h"
 
 #include "app/settings.h"
-#include "sound/sound_preload.h"
 
 SoundSample musicSample;
 SoundSample effectSample1;
@@ -24,16 +23,11 @@ void playAtVolume(SoundSample sample, int volume) {
 }
 }  // namespace
 
-void beginSoundLoading() {
-    if (soundEnabled) preloadSoundFile(musicFile);
-}
-
 void initSound() {
     if (!soundEnabled) return;
     setMinimumHardwareChannels(4);
     if (!initSoundLayer(mixRate, channelCount)) {
         closeSoundLayer();
-        discardPreloadedSounds();
         return;
     }
     musicSample = loadSoundSample(musicFile);
@@ -59,6 +53,5 @@ void releaseSound() {
     freeSoundSample(puffSample);
     freeSoundSample(rockSample);
     closeSoundLayer();
-    discardPreloadedSounds();
     musicSample = effectSample1 = puffSample = rockSample = SoundSample{};
 }

@@ -3,16 +3,13 @@
 // call reaches the sound layer when sound is switched off in the settings dialog.
 //
 // Order of use by the demo:
-//   beginSoundLoading()   early in initDemo (right after the context is made): starts decoding the music
-//                         on a worker thread, so its decoding overlaps the loading of textures and models;
 //   initSound()           the last loading step, immediately before startDemoClock(): loads the four
-//                         samples (waiting for the music's decoding if it is still running), sets the
+//                         samples (the music streamed: only its first buffers are decoded here), sets the
 //                         reverb, 3D factors and effect volume, and starts the music, so demo time 0 is
 //                         the start of the music;
 //   playEffect1Sound(), playPuffSound(), playRockSound()   from scenes 1 and 2 at their moments (the
 //                         scenes keep the once-flags);
 //   releaseSound()        in the shutdown: frees the samples in load order and closes the layer.
-// Skipping beginSoundLoading() is allowed: initSound() then decodes the music itself.
 #pragma once
 #include "sound/sound_layer.h"
 
@@ -22,7 +19,6 @@ extern SoundSample puffSample;      // "data/sound/puff.wav"
 extern SoundSample rockSample;      // "data/sound/rock.wav"
 extern int lastChannel;             // channel of the most recent play request, for its volume call
 
-void beginSoundLoading();
 void initSound();
 
 void playEffect1Sound();   // effectSample1 at volume 180

@@ -29,7 +29,6 @@
 #include "particles/emitter_spawn.h"
 #include "particles/particle_system.h"
 #include "sound/sound.h"
-#include "sound/sound_preload.h"
 #include "support/gl_test_context.h"
 #include "support/message_recorder.h"
 #include "support/sound_recorder.h"
@@ -445,7 +444,6 @@ TEST(ScenesAlone, StartUpLoadsInOrderAndShutdownReleasesEverything) {
             EXPECT_FALSE(glActiveTextureARB);
             EXPECT_TRUE(fontListBase == 0 && skyBoxList == 0);
             EXPECT_TRUE(calls.empty());  // no music for a demo that quits
-            discardPreloadedSounds();
             exitChild();
         }
         // Unit 1 left active, doubling unit 0's colour times the detail texture; light 1 in eye space.

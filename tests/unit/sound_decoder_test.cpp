@@ -1,14 +1,16 @@
-// Whole-file decoding of WAV and MP3 samples, damaged files, and the music decoded ahead on a worker.
+// Whole-file and chunked decoding of WAV and MP3 samples, and damaged files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <string>
 #include <vector>
 
 #include "sound/sound_decoder.h"
-#include "sound/sound_preload.h"
+#include "sound/sound_stream.h"
 #include "support/sound_test_files.h"
 
 TEST(SoundDecoder, WavAndMp3DecodeCompletely) {
@@ -68,25 +70,78 @@ TEST(SoundDecoder, DamagedOrUnsuitableFilesGiveNoSample) {
     EXPECT_EQ(sound.samples, std::vector<int16_t>(2000 * 2, 8192));
 }
 
-TEST(SoundPreload, TheWorkerDecodesWhatTheLoadWouldAndHandsItOverOnce) {
+// Chunk by chunk, a stream gives exactly what the whole decoding gives, whatever the chunk size, and
+// then ends cleanly; it starts again from the first frame when rewound.
+TEST(SoundStream, ChunksAddUpToTheWholeFileThenEnd) {
     TemporarySoundFolder folder;
     ASSERT_TRUE(folder.ok());
-    ASSERT_TRUE(writeSoundFile("music.mp3", stereoTone(44100, 44100, 0.5f), 2, 44100));
-    DecodedSound direct, ahead;
-    ASSERT_TRUE(decodeSoundFile("music.mp3", direct));
-    bool decoded = false;
-    preloadSoundFile("music.mp3");
-    EXPECT_FALSE(takePreloadedSound("other.mp3", ahead, decoded)) << "only the file asked for";
-    ASSERT_TRUE(takePreloadedSound("music.mp3", ahead, decoded));
-    EXPECT_TRUE(decoded && ahead.sampleRate == 44100 && ahead.channels == 2 && ahead.samples == direct.samples);
-    EXPECT_FALSE(takePreloadedSound("music.mp3", ahead, decoded)) << "handed over once";
+    ASSERT_TRUE(writeSoundFile("long.wav", stereoTone(44100 * 3 + 77, 44100, 0.5f), 2, 44100));
+    ASSERT_TRUE(writeSoundFile("long.mp3", stereoTone(44100 * 2 + 5, 44100, 0.5f), 2, 44100));
+    ASSERT_TRUE(writeSoundFile("short.wav", std::vector<float>(100, 0.25f), 1, 22050));
+    for (const char* name : {"long.wav", "long.mp3", "short.wav"})
+        for (size_t chunkFrames : {size_t{1}, size_t{1000}, size_t{4096}, size_t{1} << 20}) {
+            SCOPED_TRACE(std::string(name) + " in chunks of " + std::to_string(chunkFrames));
+            if (chunkFrames == 1 && std::string(name) != "short.wav") continue;   // slow, and no new case
+            DecodedSound whole;
+            ASSERT_TRUE(decodeSoundFile(name, whole));
+            SoundStream stream;
+            ASSERT_TRUE(stream.open(name));
+            EXPECT_TRUE(stream.sampleRate() == whole.sampleRate && stream.channels() == whole.channels);
+            std::vector<int16_t> joined, chunk;
+            size_t chunks = 0;
+            while (size_t frames = stream.readChunk(chunk, chunkFrames)) {
+                ASSERT_LE(frames, chunkFrames);
+                EXPECT_EQ(chunk.size(), frames * static_cast<size_t>(whole.channels));
+                joined.insert(joined.end(), chunk.begin(), chunk.end());
+                ++chunks;
+            }
+            EXPECT_TRUE(stream.ended() && chunk.empty());
+            EXPECT_EQ(stream.readChunk(chunk, chunkFrames), 0u) << "stays at its end";
+            EXPECT_EQ(joined, whole.samples);
+            EXPECT_EQ(chunks, (whole.frames() + chunkFrames - 1) / chunkFrames);
 
-    // A file that does not decode is reported as such; discarding waits for the worker.
-    preloadSoundFile("missing.mp3");
-    ASSERT_TRUE(takePreloadedSound("missing.mp3", ahead, decoded));
-    EXPECT_TRUE(!decoded && ahead.samples.empty());
-    preloadSoundFile("music.mp3");
-    preloadSoundFile("music.mp3");   // a second start replaces the first
-    discardPreloadedSounds();
-    EXPECT_FALSE(takePreloadedSound("music.mp3", ahead, decoded));
+            ASSERT_TRUE(stream.rewind());
+            EXPECT_FALSE(stream.ended());
+            const size_t again = stream.readChunk(chunk, chunkFrames);
+            EXPECT_TRUE(again > 0 && std::equal(chunk.begin(), chunk.end(), whole.samples.begin()));
+        }
+}
+
+TEST(SoundStream, DamagedFilesOpenNotOrEndWhereTheirDataEnds) {
+    TemporarySoundFolder folder;
+    ASSERT_TRUE(folder.ok());
+    std::ofstream("noise.wav") << std::string(5000, 'Z');
+    std::ofstream("empty.mp3");
+    ASSERT_TRUE(writeSoundFile("three.wav", std::vector<float>(300, 0.1f), 3, 44100));
+    ASSERT_TRUE(writeSoundFile("whole.wav", std::vector<float>(8000, 0.25f), 2, 44100));
+    std::filesystem::copy_file("whole.wav", "header.wav");
+    std::filesystem::resize_file("header.wav", 30);
+    SoundStream stream;
+    std::vector<int16_t> chunk(10, 1);
+    for (const char* name : {"missing.wav", "noise.wav", "empty.mp3", "three.wav", "header.wav"}) {
+        EXPECT_FALSE(stream.open(name)) << name;
+        EXPECT_TRUE(!stream.isOpen() && stream.ended()) << name;
+        EXPECT_EQ(stream.readChunk(chunk, 100), 0u) << name;
+        EXPECT_TRUE(chunk.empty());
+        EXPECT_FALSE(stream.rewind());
+    }
+    EXPECT_FALSE(stream.open(nullptr));
+
+    // A header promising more than the file holds: the frames that are there, then the end.
+    std::filesystem::copy_file("whole.wav", "cut.wav");
+    std::filesystem::resize_file("cut.wav", std::filesystem::file_size("whole.wav") - 8000);
+    ASSERT_TRUE(stream.open("cut.wav"));
+    EXPECT_LE(stream.announcedFrames(), 4000);
+    size_t frames = 0;
+    while (size_t got = stream.readChunk(chunk, 300)) {
+        frames += got;
+        EXPECT_EQ(chunk, std::vector<int16_t>(got * 2, 8192));
+    }
+    EXPECT_EQ(frames, 2000u);
+
+    // A moved stream carries its file; the one it came from is closed.
+    ASSERT_TRUE(stream.rewind());
+    SoundStream moved = std::move(stream);
+    EXPECT_TRUE(moved.isOpen() && !stream.isOpen());
+    EXPECT_EQ(moved.readChunk(chunk, 5000), 2000u);
 }

@@ -1,22 +1,27 @@
 // The demo's sound: its calls in order through the recording backend (sound on, sound off, a device
-// that cannot be opened), and what is heard, mixed offline through the loopback device step by step.
+// that cannot be opened), and what is heard, mixed offline through the loopback device step by step,
+// streamed music included.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/settings.h"
 #include "sound/loopback_sound.h"
 #include "sound/openal_backend.h"
+#include "sound/openal_stream.h"
 #include "sound/sound.h"
 #include "sound/sound_decoder.h"
-#include "sound/sound_preload.h"
+#include "sound/stream_feeder.h"
 #include "support/sound_recorder.h"
 #include "support/sound_test_files.h"
 
@@ -30,7 +35,6 @@ constexpr double volumeGain = 200.0 / 255.0 / 255.0;   // a channel volume of 1 
 std::vector<int16_t> runSteps(int steps, int effectStep, int puffStep, int rockStep) {
     soundEnabled = true;
     EXPECT_TRUE(openLoopbackSound(rate));
-    beginSoundLoading();
     initSound();
     EXPECT_FALSE(musicSample.empty() || effectSample1.empty() || puffSample.empty() || rockSample.empty());
     EXPECT_EQ(openAlChannelCount(), 32);
@@ -61,7 +65,7 @@ TEST(SoundSequence, StartPlayAndReleaseMakeTheseCalls) {
          "play 4 -> 3; volume 3 150; free 1; free 2; free 3; free 4; close; "},
         // No call at all, and the music is not even decoded.
         {"sound off", false, true, ""},
-        // Closed at once, the music decoded ahead dropped; later calls carry empty handles.
+        // Closed at once; later calls carry empty handles.
         {"init fails", true, false,
          "minHardwareChannels 4; init 44100 32; close; play 0 -> -1; volume -1 180; play 0 -> -1; "
          "volume -1 100; play 0 -> -1; volume -1 150; free 0; free 0; free 0; free 0; close; "},
@@ -73,12 +77,7 @@ TEST(SoundSequence, StartPlayAndReleaseMakeTheseCalls) {
         SCOPED_TRACE(c.name);
         soundEnabled = c.soundOn;
         recordSoundCalls(c.initSucceeds);
-        beginSoundLoading();
         initSound();
-        DecodedSound music;
-        bool decoded = false;
-        // The music decoded ahead still waits for its load only after a successful start.
-        EXPECT_EQ(takePreloadedSound("data/sound/ikarie.mp3", music, decoded), c.soundOn && c.initSucceeds);
         playEffect1Sound();
         playPuffSound();
         playRockSound();
@@ -137,4 +136,91 @@ TEST(SoundLoopback, TwoRunsOfTheDataSetRenderTheSameSamples) {
     ASSERT_EQ(chdir(previous.c_str()), 0);
     EXPECT_TRUE(first == second);
     EXPECT_GT(*std::max_element(first.begin(), first.end()), 5000);
+}
+
+namespace {
+// Renders `frames` stereo frames in steps of the given sizes, cycling through them.
+std::vector<int16_t> renderInSteps(size_t frames, const std::vector<int>& steps) {
+    std::vector<int16_t> out(frames * 2);
+    size_t done = 0;
+    for (size_t k = 0; done < frames; ++k) {
+        const int step = static_cast<int>(std::min<size_t>(steps[k % steps.size()], frames - done));
+        renderLoopbackSamples(&out[done * 2], step);
+        done += static_cast<size_t>(step);
+    }
+    return out;
+}
+
+// Largest difference from the expected samples over [from, to); past the end of `expected`, silence.
+int worstDifference(const std::vector<int16_t>& heard, const std::vector<int16_t>& expected, size_t from, size_t to) {
+    int worst = 0;
+    for (size_t i = from; i < to && i < heard.size(); ++i)
+        worst = std::max(worst, std::abs(heard[i] - (i < expected.size() ? expected[i] : 0)));
+    return worst;
+}
+}  // namespace
+
+// A long file is streamed through a queue of a few buffers refilled before each mix: every frame is heard
+// once and in order across many refills, in short steps and in steps longer than a buffer; then silence.
+// Played again it starts from its first frame; freed, it stops. A file cut short plays what it holds.
+TEST(SoundLoopback, StreamedMusicPlaysEveryFrameInOrderThroughManyRefills) {
+    TemporarySoundFolder folder;
+    ASSERT_TRUE(folder.ok());
+    constexpr int seconds = 10;   // past the streaming threshold, about 27 buffers
+    ASSERT_TRUE(writeSoundFile("long.wav", stereoTone(rate * seconds, rate, 0.5f), 2, rate));
+    std::filesystem::copy_file("long.wav", "cut.wav");
+    std::filesystem::resize_file("cut.wav", std::filesystem::file_size("long.wav") - 3 * rate * 4);
+    DecodedSound whole, cut;
+    ASSERT_TRUE(decodeSoundFile("long.wav", whole) && decodeSoundFile("cut.wav", cut));
+    ASSERT_EQ(cut.frames(), static_cast<size_t>(rate * (seconds - 3)));
+    ASSERT_GT(cut.bytes(), static_cast<size_t>(streamAboveBytes)) << "both are streamed";
+
+    ASSERT_TRUE(openLoopbackSound(rate));
+    ASSERT_TRUE(initSoundLayer(rate, 4));
+    const SoundSample music = loadSoundSample("long.wav"), damaged = loadSoundSample("cut.wav");
+    ASSERT_FALSE(music.empty() || damaged.empty());
+    const size_t total = whole.frames() + rate / 2;
+    int channel = playSoundSample(music);
+    setChannelVolume(channel, 255);
+    const std::vector<int16_t> stepped = renderInSteps(total, {735, 735, 1470, 50000, 1, 4410});
+    EXPECT_LE(worstDifference(stepped, whole.samples, 0, stepped.size()), 3) << "dithered by a bit or so";
+    EXPECT_GT(*std::max_element(stepped.begin(), stepped.end()), 15000);
+
+    channel = playSoundSample(music);   // again: from the first frame, in one long step after another
+    setChannelVolume(channel, 255);
+    const std::vector<int16_t> long_steps = renderInSteps(total, {100000});
+    EXPECT_LE(worstDifference(long_steps, whole.samples, 0, long_steps.size()), 3);
+
+    channel = playSoundSample(damaged);
+    setChannelVolume(channel, 255);
+    const std::vector<int16_t> shortened = renderInSteps(cut.frames() + rate, {735});
+    EXPECT_LE(worstDifference(shortened, cut.samples, 0, shortened.size()), 3) << "the frames it holds, then silence";
+
+    channel = playSoundSample(music);
+    setChannelVolume(channel, 255);
+    renderInSteps(rate, {735});
+    freeSoundSample(music);
+    const std::vector<int16_t> afterFree = renderInSteps(rate, {735});
+    EXPECT_LE(worstDifference(afterFree, {}, 0, afterFree.size()), 3) << "freed: stopped";
+    EXPECT_EQ(playSoundSample(music), noChannel);
+    closeSoundLayer();
+    closeLoopbackSound();
+}
+
+// The worker that feeds streams on a real device calls its function until stopped, and only one runs.
+TEST(SoundStreamFeeder, CallsUntilStoppedAndNeverTwice) {
+    static std::atomic<int> calls{0};
+    calls = 0;
+    ASSERT_TRUE(startStreamFeeder([] { ++calls; }, 1));
+    EXPECT_TRUE(startStreamFeeder([] { calls += 1000; }, 1)) << "already running: kept as it is";
+    for (int wait = 0; wait < 10000 && calls < 3; ++wait) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    stopStreamFeeder();
+    const int stoppedAt = calls;
+    EXPECT_TRUE(stoppedAt >= 3 && stoppedAt < 1000) << stoppedAt;
+    EXPECT_FALSE(streamFeederRunning());
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(calls, stoppedAt);
+    stopStreamFeeder();   // stopping twice is harmless
+    EXPECT_FALSE(startStreamFeeder(nullptr, 1));
+    EXPECT_FALSE(startStreamFeeder([] {}, 0));
 }
