@@ -11,6 +11,7 @@
 #include "app/quit_request.h"
 #include "app/settings.h"
 #include "demo/demo_images.h"
+#include "demo/rehearsal.h"
 #include "demo/scene_textures.h"
 #include "effects/font.h"
 #include "effects/logo.h"
@@ -129,6 +130,9 @@ void loadDemo() {
     markLoadPhase("display lists");
     const bool multitexture = resolveEntryPoints();
     if (multitexture) buildDisplayLists();
+    // Before the music starts: demo time 0 stays the music's first sample.
+    markLoadPhase("rehearsal");
+    if (multitexture) rehearseScenes();
     markLoadPhase("sound");
     if (multitexture && soundEnabled) initSound();
     markLoadPhase("clock");
