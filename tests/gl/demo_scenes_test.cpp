@@ -17,6 +17,7 @@
 #include "app/window.h"
 #include "demo/demo_images.h"
 #include "demo/init_demo.h"
+#include "demo/rehearsal.h"
 #include "demo/scene_state.h"
 #include "demo/scenes.h"
 #include "demo/shutdown.h"
@@ -407,6 +408,53 @@ TEST_F(Scenes, SceneFoursLogoShowsWithoutFogAndTheCreditsClimbFasterAndFaster) {
     }
     EXPECT_NEAR(tops[0], 0.575 * side, 3);
     EXPECT_NEAR(tops[1] - tops[0], 0.05 * side, 2);
+}
+
+// The rehearsal at the end of loading leaves no trace: the render state, the scene state, the particles,
+// the spawn timer, the random generator, the sound setting and the screen size are as before, and the
+// blur texture is still incomplete for the blur's first frame. Sound on: the rehearsal plays nothing.
+TEST_F(Scenes, TheRehearsalLeavesEveryStateAsItFoundIt) {
+    auto glState = [] {
+        std::vector<float> values;
+        for (GLenum name : {GL_ACTIVE_TEXTURE_ARB, GL_COLOR_CLEAR_VALUE, GL_CURRENT_COLOR, GL_VIEWPORT, GL_BLEND_SRC,
+                            GL_BLEND_DST, GL_MATRIX_MODE, GL_MODELVIEW_MATRIX, GL_PROJECTION_MATRIX, GL_FOG_DENSITY,
+                            GL_FOG_MODE, GL_TEXTURE_BINDING_2D}) {
+            float v[16] = {};
+            glGetFloatv(name, v);
+            values.insert(values.end(), v, v + 16);
+        }
+        for (GLenum name : {GL_FOG, GL_LIGHTING, GL_BLEND, GL_DEPTH_TEST, GL_LIGHT1, GL_TEXTURE_2D})
+            values.push_back(glIsEnabled(name));
+        float light[4] = {};
+        glGetLightfv(GL_LIGHT1, GL_POSITION, light);
+        values.insert(values.end(), light, light + 4);
+        return values;
+    };
+    cameraEye = {1, 2, 3};
+    orbitLap = 4;
+    soundEnabled = true;
+    const std::vector<float> before = glState();
+    const Particle* particles = particleSystem.head;
+    const int64_t spawnStart = emitterSpawnTimer.startCount;
+    const int width = screenWidth;
+    std::srand(77);
+    const int expected = std::rand();
+    std::srand(77);
+    rehearseScenes();
+    EXPECT_EQ(std::rand(), expected) << "no random number drawn";
+    EXPECT_TRUE(glState() == before);
+    EXPECT_TRUE(particleSystem.head == particles && emitterSpawnTimer.startCount == spawnStart);
+    EXPECT_TRUE(soundEnabled && screenWidth == width && recordedSoundCalls().empty());
+    // The scene state is back at its start, as at the end of loading.
+    EXPECT_TRUE(cameraEye.x == -2000 && orbitLap == 0 && logoZoom == 1.0f && !scene2HasRun);
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    GLint minFilter = 0, width0 = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width0);
+    EXPECT_EQ(minFilter, GL_NEAREST_MIPMAP_LINEAR) << "mipmapped with one level: incomplete";
+    EXPECT_EQ(width0, 512) << "the copy's texture made while loading";
+    soundEnabled = false;
 }
 
 TEST_F(Scenes, RenderFrameHandsEachSpanOfDemoTimeToItsScene) {
