@@ -27,8 +27,10 @@ const char* const captureUsage =
     "  --no-sound         as unticking \"Zapnuto\" in the settings dialog\n"
     "  --data-root DIR    folder that holds data/ (default: the first of $HALVEX_DATA_DIR, the working\n"
     "                     directory, this program's folder and its ../share/halvex that holds data/)\n"
-    "  --benchmark        render in real time as fast as possible and print frames per second per\n"
-    "                     scene and the start-up time of each loading phase (--to sets the end)\n"
+    "  --benchmark        render in real time as fast as possible and print per scene the frames per\n"
+    "                     second, median, p95, p99 and worst frame time (with its demo time), the\n"
+    "                     fill limit, the start-up time of each loading phase and the peak resident\n"
+    "                     memory (--to sets the end)\n"
     "  --help             this text\n"
     "Exit codes: 0 done, 1 failed while running, 2 bad options.\n";
 
