@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/data_search.h"
@@ -21,12 +22,12 @@ namespace {
 // The generated icon beside the data found: the build tree's icons/, or an installed tree's icon theme.
 // The desktop finds the menu entry's icon through the window's class; this is for task bars that show
 // the window's own.
-void giveWindowItsIcon(WindowHandle window) {
+void chooseWindowIcon() {
     for (const char* place : {"icons/hicolor/48x48/apps/halvex.png", "../icons/hicolor/48x48/apps/halvex.png"}) {
         int width = 0, height = 0;
         std::vector<uint8_t> pixels;
         if (readPngRgba(place, 256, width, height, pixels)) {
-            setWindowIcon(window, width, height, pixels.data());
+            setWindowIcon(width, height, std::move(pixels));
             return;
         }
     }
@@ -46,12 +47,12 @@ int runHalvex(bool showDialog) {
     if (dialogResult == 0) return 1;
 
     if (!startVideo()) return 1;
+    chooseWindowIcon();
     WindowHandle window = createGLWindow(windowTitle, screenWidth, screenHeight, fullscreen);
     if (!window) {
         stopVideo();
         return 1;
     }
-    giveWindowItsIcon(window);
     initDemo(window);
     const int exitCode = runMainLoop();
     stopVideo();

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "app/message_box.h"
 #include "app/quit_request.h"
@@ -29,6 +30,16 @@ bool displayModeChanged = false;
 bool cursorHidden = false;
 SDL_DisplayMode wantedMode{};
 bool wantedModeValid = false;
+int iconWidth = 0, iconHeight = 0;
+std::vector<uint8_t> iconPixels;
+
+void applyWindowIcon(SDL_Window* window) {
+    if (iconWidth <= 0 || iconHeight <= 0 || iconPixels.size() != size_t(iconWidth) * size_t(iconHeight) * 4) return;
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(iconPixels.data(), iconWidth, iconHeight, 32,
+                                                           iconWidth * 4, SDL_PIXELFORMAT_RGBA32);
+    if (icon) SDL_SetWindowIcon(window, icon);
+    SDL_FreeSurface(icon);
+}
 
 void applyPixelFormatRequest(const PixelFormatRequest& request) {
     SDL_GL_ResetAttributes();
@@ -186,6 +197,7 @@ WindowHandle createGLWindow(const char* title, int width, int height, bool fulls
         restoreDisplay();   // nothing else would put the cursor back before the process ends
         return nullptr;
     }
+    applyWindowIcon(window);   // while it is still hidden
     bool switchFailed = false;
     if (fullscreenWindow && wantedModeValid) {
         displayModeChanged = true;   // created full screen: undone at the end even if the switch failed
@@ -242,11 +254,10 @@ void destroyGLWindow() {
     postQuitRequest(0);
 }
 
-void setWindowIcon(WindowHandle window, int width, int height, const uint8_t* rgba) {
-    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint8_t*>(rgba), width, height, 32, width * 4,
-                                                           SDL_PIXELFORMAT_RGBA32);
-    if (window && icon) SDL_SetWindowIcon(window, icon);
-    SDL_FreeSurface(icon);
+void setWindowIcon(int width, int height, std::vector<uint8_t> rgba) {
+    iconWidth = width;
+    iconHeight = height;
+    iconPixels = std::move(rgba);
 }
 
 void swapFrame() {

@@ -1,6 +1,7 @@
 // The demo's one window, the full-screen display mode, the pixel format and the OpenGL context.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 struct SDL_Window;
 using WindowHandle = SDL_Window*;
@@ -21,8 +22,9 @@ bool setupPixelFormat(WindowHandle drawable);
 void createGLContext();
 void destroyGLWindow();
 void swapFrame();
-// The icon task bars show for the window: 8-bit RGBA pixels, rows top first.
-void setWindowIcon(WindowHandle window, int width, int height, const uint8_t* rgba);
+// The icon task bars show for the window: 8-bit RGBA pixels, rows top first. Given before
+// createGLWindow, it is on the window before the window is mapped, so a task bar never shows it bare.
+void setWindowIcon(int width, int height, std::vector<uint8_t> rgba);
 
 // What the chosen pixel format actually has, read back after the context was made.
 struct PixelFormatInfo {
