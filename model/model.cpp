@@ -7,6 +7,7 @@
 
 #include "image/gl_api.h"
 #include "image/texture.h"
+#include "model/view_volume.h"
 
 namespace {
 // True when all three corners index the vertex and normal arrays; other faces are not drawn.
@@ -19,6 +20,33 @@ bool faceDrawable(const Face3ds& face, const Object3ds& object) {
 }
 
 GLuint textureName(const Image* image) { return image ? image->texture : 0; }
+
+// Which side of the view volume each vertex of the object being drawn is beyond; reused from draw to draw.
+std::vector<OutsideCode> outsideCodes;
+
+// What a corner sends besides its position: its normal, its coordinates in each set that reaches it,
+// and the material's colour on untextured objects.
+struct CornerAttributes {
+    const std::vector<Vector3>& normals;
+    const std::vector<Vector2>& own;      // empty when the object is drawn untextured
+    const std::vector<Vector2>& second;   // the detail set, empty in single mode
+    bool detail;
+    const unsigned char* color;
+
+    void send(int k) const {
+        const Vector3& n = normals[k];
+        glNormal3f(n.x, n.y, n.z);
+        if (k < static_cast<int>(own.size())) {
+            if (detail) {
+                glMultiTexCoord2fARB(GL_TEXTURE0_ARB, own[k].u, own[k].v);
+                if (k < static_cast<int>(second.size())) glMultiTexCoord2fARB(GL_TEXTURE1_ARB, second[k].u, second[k].v);
+            } else {
+                glTexCoord2f(own[k].u, own[k].v);
+            }
+        }
+        if (color) glColor3ub(color[0], color[1], color[2]);
+    }
+};
 }  // namespace
 
 void Model::load(const char* path, const char* detailName) {
@@ -83,41 +111,48 @@ void Model::setUpTextures(const Image* texture, bool detail) const {
 }
 
 void Model::draw() const {
-    for (int i = 0; i < data.objectCount && i < static_cast<int>(data.objects.size()); ++i) drawObject(data.objects[i]);
+    const int count = data.objectCount < static_cast<int>(data.objects.size()) ? data.objectCount
+                                                                               : static_cast<int>(data.objects.size());
+    if (count <= 0) return;
+    const Matrix4 clip = currentClipMatrix();
+    for (int i = 0; i < count; ++i) drawObject(data.objects[i], clip);
 }
 
 // Position, normal, material coordinates and detail coordinates are all indexed by the same vertex
 // number; a corner past the end of a coordinate set sends no coordinate for that set.
-void Model::drawObject(const Object3ds& object) const {
+void Model::drawObject(const Object3ds& object, const Matrix4& clip) const {
     const Image* texture = objectTexture(object);
     const bool detail = texture && detailUsable();
     setUpTextures(texture, detail);
 
-    const std::vector<Vector2>& own = object.texVertices;
     static const std::vector<Vector2> none;
-    const std::vector<Vector2>& second = detail && !detailCoords.objects.empty() ? detailCoords.objects[0].texVertices : none;
-    const bool sendCoords = texture && !own.empty();
     const bool materialColor = !texture && data.materialCount > 0 && object.materialIndex >= 0 &&
                                object.materialIndex < static_cast<int>(data.materials.size());
-    const unsigned char* color = materialColor ? data.materials[object.materialIndex].color : nullptr;
+    const CornerAttributes corner{
+        object.normals,
+        texture && !object.texVertices.empty() ? object.texVertices : none,
+        detail && !detailCoords.objects.empty() ? detailCoords.objects[0].texVertices : none,
+        detail,
+        materialColor ? data.materials[object.materialIndex].color : nullptr,
+    };
+    computeOutsideCodes(clip, object.vertices, outsideCodes);
 
+    const Face3ds* lastDrawable = nullptr;
+    bool lastSent = false;
     glBegin(GL_TRIANGLES);
     for (const Face3ds& face : object.faces) {
         if (!faceDrawable(face, object)) continue;
-        for (int k : face.vertexIndex) {
-            const Vector3& n = object.normals[k];
-            glNormal3f(n.x, n.y, n.z);
-            const bool hasOwn = sendCoords && k < static_cast<int>(own.size());
-            if (hasOwn && detail) {
-                glMultiTexCoord2fARB(GL_TEXTURE0_ARB, own[k].u, own[k].v);
-                if (k < static_cast<int>(second.size())) glMultiTexCoord2fARB(GL_TEXTURE1_ARB, second[k].u, second[k].v);
-            } else if (hasOwn) {
-                glTexCoord2f(own[k].u, own[k].v);
-            }
-            if (color) glColor3ub(color[0], color[1], color[2]);
-            const Vector3& p = object.vertices[k];
+        const int* k = face.vertexIndex;
+        lastDrawable = &face;
+        lastSent = !triangleOutside(outsideCodes[k[0]], outsideCodes[k[1]], outsideCodes[k[2]]);
+        if (!lastSent) continue;
+        for (int index : face.vertexIndex) {
+            corner.send(index);
+            const Vector3& p = object.vertices[index];
             glVertex3f(p.x, p.y, p.z);
         }
     }
     glEnd();
+    // A face left out would still have left its last corner's normal, coordinates and colour current.
+    if (lastDrawable && !lastSent) corner.send(lastDrawable->vertexIndex[2]);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "image/image.h"
+#include "math/matrix.h"
 #include "model/model3ds.h"
 #include "model/reader3ds.h"
 
@@ -29,6 +30,7 @@ public:
     // detail name also reads detailCoordsPath and makes the detail texture. A second load starts afresh.
     void load(const char* path, const char* detailName);
     // Draws every object with the current matrices, lighting and colour; an empty model makes no GL call.
+    // Faces wholly outside the view volume are left out: they would be clipped away whole.
     void draw() const;
     // Releases every texture the model made (all 101 slots) and frees its data; needs the GL context.
     void release();
@@ -37,5 +39,5 @@ private:
     const Image* objectTexture(const Object3ds& object) const;
     bool detailUsable() const;
     void setUpTextures(const Image* texture, bool detail) const;
-    void drawObject(const Object3ds& object) const;
+    void drawObject(const Object3ds& object, const Matrix4& clip) const;
 };

@@ -201,6 +201,26 @@ State state() {
     return values;
 }
 size_t triangles(const Model& model) { return captureFeedbackPolygons([&] { model.draw(); }).size(); }
+
+// The vertices the draw hands to GL, clipped or not, counted by a pipeline statistics query; -1 when the
+// driver cannot count them.
+long verticesSubmitted(const std::function<void()>& draw) {
+    if (!glExtensionPresent("GL_ARB_pipeline_statistics_query")) return -1;
+    const auto genQueries = reinterpret_cast<PFNGLGENQUERIESPROC>(lookupGlEntryPoint("glGenQueries"));
+    const auto beginQuery = reinterpret_cast<PFNGLBEGINQUERYPROC>(lookupGlEntryPoint("glBeginQuery"));
+    const auto endQuery = reinterpret_cast<PFNGLENDQUERYPROC>(lookupGlEntryPoint("glEndQuery"));
+    const auto queryResult = reinterpret_cast<PFNGLGETQUERYOBJECTUIVPROC>(lookupGlEntryPoint("glGetQueryObjectuiv"));
+    const auto deleteQueries = reinterpret_cast<PFNGLDELETEQUERIESPROC>(lookupGlEntryPoint("glDeleteQueries"));
+    GLuint query = 0;
+    GLuint count = 0;
+    genQueries(1, &query);
+    beginQuery(GL_VERTICES_SUBMITTED_ARB, query);
+    draw();
+    endQuery(GL_VERTICES_SUBMITTED_ARB);
+    queryResult(query, GL_QUERY_RESULT, &count);
+    deleteQueries(1, &query);
+    return count;
+}
 }  // namespace
 
 TEST_F(Drawing, ImageCreatorsMakeMipmappedTexturesOfTheImagesRealLayoutAndANameEvenWithoutPixels) {
@@ -365,6 +385,59 @@ TEST_F(Drawing, TexturedObjectsLeaveUnitOneActiveInSingleModeAndUnitZeroWithDeta
     model.draw();
     ASSERT_TRUE(resolveMultitextureEntryPoints(lookupGlEntryPoint));
     EXPECT_EQ(state(), (State{GL_TEXTURE0_ARB, 1, skin, 0, 0.75, 0, detail, 16, 17, 10, 200, 30}));
+}
+
+TEST_F(Drawing, FacesWhollyBeyondOneSideOfTheViewAreLeftOutWithoutChangingThePictureOrTheStateLeft) {
+    fill(model);
+    Object3ds object = square(true, 0);   // the whole view, with identity matrices
+    const auto addFace = [&](std::initializer_list<Vector3> corners, Vector2 coords) {
+        for (const Vector3& corner : corners) {
+            object.vertices.push_back(corner);
+            object.texVertices.push_back(coords);
+        }
+        const int first = static_cast<int>(object.vertices.size()) - 3;
+        object.faces.push_back({{first, first + 1, first + 2}});
+    };
+    addFace({{0.5f, -0.5f, 0}, {1.5f, -0.5f, 0}, {1.5f, 0.5f, 0}}, {0.5f, 0.5f});        // across the right edge
+    addFace({{-3, 3, 0}, {3, -3, 0}, {3, 3, 0.5f}}, {0.5f, 0.5f});                        // corners beyond different sides
+    addFace({{-3, -0.5f, 0}, {-2, -0.5f, 0}, {-2, 0.5f, 0}}, {0.5f, 0.5f});               // left of the view
+    addFace({{0, 0, 5}, {0.5f, 0, 5}, {0, 0.5f, 6}}, {0.5f, 0.5f});                       // beyond the far side
+    addFace({{-0.5f, 2, 0}, {0.5f, 2, 0}, {0, 2.0001f, 0.7f}}, {0.125f, 0.875f});          // above the view, last
+    object.vertexCount = object.texVertexCount = static_cast<int>(object.vertices.size());
+    object.faceCount = static_cast<int>(object.faces.size());
+    computeObjectNormals(object);
+    add(model, object);
+
+    // Only the two faces of the square and the two that reach into the view are sent.
+    const long vertices = verticesSubmitted([&] { model.draw(); });
+    if (vertices < 0) ADD_FAILURE() << "the driver cannot count submitted vertices";
+    EXPECT_EQ(vertices, 12);
+    // What reaches into the view is drawn: without the square, the texture (200 under white) on black.
+    model.data.objects[0].faces.erase(model.data.objects[0].faces.begin(), model.data.objects[0].faces.begin() + 2);
+    glColor3f(1, 1, 1);
+    const std::vector<unsigned char> frame = drawn([&] { model.draw(); });
+    EXPECT_EQ(at(frame, side - 2, side / 2), 200);              // the face across the right edge
+    EXPECT_EQ(at(frame, side / 2 - 20, side * 3 / 4), 200);     // the face whose corners are all outside
+    EXPECT_EQ(at(frame, side / 4, side / 4), 0);                // and nothing where no face reaches
+
+    // Left out, the last face still leaves its last corner's coordinates, normal and the colour current.
+    glColor3f(0.5f, 0.25f, 0.75f);
+    model.draw();
+    EXPECT_EQ(state(), (State{GL_TEXTURE1_ARB, 1, double(model.textures[0]->texture), 0.125, 0.875, 0, 0, 0, 0, 128,
+                              64, 191}));
+    GLfloat normal[4];
+    glGetFloatv(GL_CURRENT_NORMAL, normal);
+    const Vector3& last = model.data.objects[0].normals.back();
+    EXPECT_TRUE(normal[0] == last.x && normal[1] == last.y && normal[2] == last.z);
+
+    // The same matrices a scene sets up: a face moved out of the view by the modelview is left out too,
+    // and the projection counts, not only the modelview.
+    glMatrixMode(GL_PROJECTION);
+    glOrtho(-4, 4, -4, 4, -4, 4);   // now the left face is in view, the one above it too
+    glMatrixMode(GL_MODELVIEW);
+    EXPECT_EQ(verticesSubmitted([&] { model.draw(); }), 12);
+    glTranslatef(20, 0, 0);
+    EXPECT_EQ(verticesSubmitted([&] { model.draw(); }), 0);
 }
 
 TEST_F(Drawing, ObjectsWithoutATextureTakeTheirMaterialsColourOrWhiteAndReadNothingOutsideATable) {
