@@ -21,6 +21,24 @@ bool faceDrawable(const Face3ds& face, const Object3ds& object) {
 
 GLuint textureName(const Image* image) { return image ? image->texture : 0; }
 
+void glSetDither(bool on) {
+    if (on) glEnable(GL_DITHER);
+    else glDisable(GL_DITHER);
+}
+
+// Mesa's software renderer sends a whole batch of triangles down its slow clipping path when any one of
+// them needs clipping, and it merges consecutive glBegin/glEnd pairs of one kind into one batch unless a
+// state change comes between. So the faces go in batches of this many, each closed by turning dithering
+// over and back: no pixel is drawn in between, and the slow path takes only the batches that need it.
+constexpr int facesPerBatch = 128;
+
+void startNextBatch(bool ditherOn) {
+    glEnd();
+    glSetDither(!ditherOn);
+    glSetDither(ditherOn);
+    glBegin(GL_TRIANGLES);
+}
+
 // Which side of the view volume each vertex of the object being drawn is beyond; reused from draw to draw.
 std::vector<OutsideCode> outsideCodes;
 
@@ -114,13 +132,16 @@ void Model::draw() const {
     const int count = data.objectCount < static_cast<int>(data.objects.size()) ? data.objectCount
                                                                                : static_cast<int>(data.objects.size());
     if (count <= 0) return;
-    const Matrix4 clip = currentClipMatrix();
-    for (int i = 0; i < count; ++i) drawObject(data.objects[i], clip);
+    // Compiled into a display list, the faces meet whatever matrices the list is called with: all go in.
+    GLint listBeingCompiled = 0;
+    glGetIntegerv(GL_LIST_INDEX, &listBeingCompiled);
+    const DrawPass pass{currentClipMatrix(), listBeingCompiled == 0, glIsEnabled(GL_DITHER) == GL_TRUE};
+    for (int i = 0; i < count; ++i) drawObject(data.objects[i], pass);
 }
 
 // Position, normal, material coordinates and detail coordinates are all indexed by the same vertex
 // number; a corner past the end of a coordinate set sends no coordinate for that set.
-void Model::drawObject(const Object3ds& object, const Matrix4& clip) const {
+void Model::drawObject(const Object3ds& object, const DrawPass& pass) const {
     const Image* texture = objectTexture(object);
     const bool detail = texture && detailUsable();
     setUpTextures(texture, detail);
@@ -135,17 +156,22 @@ void Model::drawObject(const Object3ds& object, const Matrix4& clip) const {
         detail,
         materialColor ? data.materials[object.materialIndex].color : nullptr,
     };
-    computeOutsideCodes(clip, object.vertices, outsideCodes);
+    if (pass.cull) computeOutsideCodes(pass.clip, object.vertices, outsideCodes);
 
     const Face3ds* lastDrawable = nullptr;
     bool lastSent = false;
+    int facesInBatch = 0;
     glBegin(GL_TRIANGLES);
     for (const Face3ds& face : object.faces) {
         if (!faceDrawable(face, object)) continue;
         const int* k = face.vertexIndex;
         lastDrawable = &face;
-        lastSent = !triangleOutside(outsideCodes[k[0]], outsideCodes[k[1]], outsideCodes[k[2]]);
+        lastSent = !pass.cull || !triangleOutside(outsideCodes[k[0]], outsideCodes[k[1]], outsideCodes[k[2]]);
         if (!lastSent) continue;
+        if (pass.cull && ++facesInBatch > facesPerBatch) {
+            startNextBatch(pass.ditherOn);
+            facesInBatch = 1;
+        }
         for (int index : face.vertexIndex) {
             corner.send(index);
             const Vector3& p = object.vertices[index];

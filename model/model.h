@@ -30,7 +30,8 @@ public:
     // detail name also reads detailCoordsPath and makes the detail texture. A second load starts afresh.
     void load(const char* path, const char* detailName);
     // Draws every object with the current matrices, lighting and colour; an empty model makes no GL call.
-    // Faces wholly outside the view volume are left out: they would be clipped away whole.
+    // Faces wholly outside the view volume are left out (they would be clipped away whole), except while
+    // a display list is being compiled.
     void draw() const;
     // Releases every texture the model made (all 101 slots) and frees its data; needs the GL context.
     void release();
@@ -39,5 +40,10 @@ private:
     const Image* objectTexture(const Object3ds& object) const;
     bool detailUsable() const;
     void setUpTextures(const Image* texture, bool detail) const;
-    void drawObject(const Object3ds& object, const Matrix4& clip) const;
+    struct DrawPass {
+        Matrix4 clip;    // object to clip coordinates
+        bool cull;       // faces wholly outside the view are left out, and the rest go in batches
+        bool ditherOn;   // as found, and put back between batches
+    };
+    void drawObject(const Object3ds& object, const DrawPass& pass) const;
 };

@@ -438,6 +438,41 @@ TEST_F(Drawing, FacesWhollyBeyondOneSideOfTheViewAreLeftOutWithoutChangingThePic
     EXPECT_EQ(verticesSubmitted([&] { model.draw(); }), 12);
     glTranslatef(20, 0, 0);
     EXPECT_EQ(verticesSubmitted([&] { model.draw(); }), 0);
+    // Compiled into a list under those matrices, every face goes in: the list may be called under others.
+    const GLuint list = glGenLists(1);
+    glNewList(list, GL_COMPILE);
+    model.draw();
+    glEndList();
+    glLoadIdentity();
+    EXPECT_EQ(verticesSubmitted([&] { glCallList(list); }), 15);
+    glDeleteLists(list, 1);
+}
+
+TEST_F(Drawing, ManyFacesGoInBatchesThatDrawEveryOneAndLeaveDitheringAsFound) {
+    // 300 thin strips across the view, each two faces: more than two batches.
+    Object3ds strips;
+    for (int i = 0; i < 300; ++i) {
+        const float x0 = -1 + i * (2.0f / 300), x1 = -1 + (i + 1) * (2.0f / 300);
+        const int first = static_cast<int>(strips.vertices.size());
+        strips.vertices.insert(strips.vertices.end(), {{x0, -1, 0}, {x1, -1, 0}, {x1, 1, 0}, {x0, 1, 0}});
+        strips.faces.insert(strips.faces.end(), {{{first, first + 1, first + 2}}, {{first, first + 2, first + 3}}});
+    }
+    strips.vertexCount = static_cast<int>(strips.vertices.size());
+    strips.faceCount = static_cast<int>(strips.faces.size());
+    strips.materialIndex = -1;
+    computeObjectNormals(strips);
+    add(model, strips);
+    for (bool dither : {true, false}) {
+        if (dither) glEnable(GL_DITHER);
+        else glDisable(GL_DITHER);
+        EXPECT_EQ(verticesSubmitted([&] { model.draw(); }), 1800);
+        const std::vector<unsigned char> frame = drawn([&] { model.draw(); });
+        int white = 0;
+        for (int x = 0; x < side; ++x) white += at(frame, x, side / 2) == 255;
+        EXPECT_EQ(white, side) << "a strip is missing";
+        EXPECT_EQ(glIsEnabled(GL_DITHER), dither);
+    }
+    glEnable(GL_DITHER);
 }
 
 TEST_F(Drawing, ObjectsWithoutATextureTakeTheirMaterialsColourOrWhiteAndReadNothingOutsideATable) {
