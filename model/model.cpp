@@ -21,7 +21,7 @@ bool faceDrawable(const Face3ds& face, const Object3ds& object) {
 
 GLuint textureName(const Image* image) { return image ? image->texture : 0; }
 
-void glSetDither(bool on) {
+void setDither(bool on) {
     if (on) glEnable(GL_DITHER);
     else glDisable(GL_DITHER);
 }
@@ -34,8 +34,8 @@ constexpr int facesPerBatch = 128;
 
 void startNextBatch(bool ditherOn) {
     glEnd();
-    glSetDither(!ditherOn);
-    glSetDither(ditherOn);
+    setDither(!ditherOn);
+    setDither(ditherOn);
     glBegin(GL_TRIANGLES);
 }
 
