@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/message_box.h"
+#include "services/message_box.h"
 #include "model/normals.h"
 #include "model/reader3ds.h"
 

@@ -2,7 +2,7 @@
 // and by a per-frame step, so its speed follows the frame rate.
 #include "demo/credits.h"
 
-#include "app/settings.h"
+#include "services/settings.h"
 #include "demo/scene_state.h"
 #include "effects/font.h"
 #include "image/gl_api.h"

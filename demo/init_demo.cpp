@@ -4,12 +4,12 @@
 
 #include "demo/render_state.h"
 
-#include "app/demo_clock.h"
-#include "app/load_phases.h"
-#include "app/message_box.h"
-#include "app/platform_gl_lookup.h"
-#include "app/quit_request.h"
-#include "app/settings.h"
+#include "services/demo_clock.h"
+#include "services/load_phases.h"
+#include "services/message_box.h"
+#include "platform/platform_gl_lookup.h"
+#include "platform/quit_request.h"
+#include "services/settings.h"
 #include "demo/demo_images.h"
 #include "demo/rehearsal.h"
 #include "demo/scene_textures.h"
@@ -98,21 +98,6 @@ void buildDisplayLists() {
     buildFont(sceneImages[fontSlot]);
     buildSkyBox(skyImages);
     buildLogoLists(sceneImages[orxLogoSlot], sceneImages[qmLogoSlot]);
-}
-
-void setupTextureUnits() {
-    glActiveTextureARB(GL_TEXTURE0_ARB);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    // Unit 1 multiplies what unit 0 produced by the detail texture and doubles it, so a detail texel of
-    // 128 leaves the colour as it was.
-    glActiveTextureARB(GL_TEXTURE1_ARB);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE_ARB);
-    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB_ARB, GL_MODULATE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB_ARB, GL_PREVIOUS_ARB);
-    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB_ARB, GL_SRC_COLOR);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB_ARB, GL_TEXTURE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_RGB_ARB, GL_SRC_COLOR);
-    glTexEnvf(GL_TEXTURE_ENV, GL_RGB_SCALE_ARB, 2.0f);
 }
 
 void loadDemo() {

@@ -1,6 +1,6 @@
 // Loads everything the scenes draw and sets the render state; demo time 0 is the end of loading.
 #pragma once
-#include "app/window.h"
+#include "platform/window.h"
 
 // Stores the window, creates the GL context and runs loadDemo. Without a context (a quit request is then
 // pending) nothing else is done, so no GL call is ever made.
@@ -20,4 +20,3 @@ void loadModels();                // the five models, the terrain with its detai
 void loadParticleSystem();        // the two sprite textures and three emitters
 bool resolveEntryPoints();        // the multitexture pair, then the 66-name table; false without the pair
 void buildDisplayLists();         // font, sky box, logos
-void setupTextureUnits();         // unit 0 modulate, unit 1 the detail combiner; unit 1 stays active

@@ -6,8 +6,8 @@
 
 #include <initializer_list>
 
-#include "app/settings.h"
-#include "demo/init_demo.h"
+#include "services/settings.h"
+#include "demo/render_state.h"
 #include "demo/scene_state.h"
 #include "demo/scenes.h"
 #include "image/gl_api.h"

@@ -16,3 +16,7 @@ void setGreyFog(float density);
 // Unit 0's texture added over everything: depth test and lighting off, texturing on unit 0, blending with
 // (sourceFactor, GL_ONE) on. The caller binds the texture and restores what it needs afterwards.
 void beginAdditiveOverlay(GLenum sourceFactor);
+
+// Unit 0 modulates; unit 1 multiplies by the detail texture and doubles. Unit 1 stays active. Start-up
+// leaves the units so, and the rehearsal puts them back so. Needs the multitexture entry points.
+void setupTextureUnits();

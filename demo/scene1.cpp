@@ -1,6 +1,6 @@
 // Scene 1, the first 130 s: the title card, then the flight through space past the sun, the ship and
 // the station module, with the 2D logo over the opening, the particle emitters and the closing fade.
-#include "app/settings.h"
+#include "services/settings.h"
 #include "demo/billboard.h"
 #include "demo/render_state.h"
 #include "demo/scene_state.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/settings.h"
+#include "services/settings.h"
 #include "demo/billboard.h"
 #include "demo/render_state.h"
 #include "demo/scene_state.h"

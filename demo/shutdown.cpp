@@ -2,8 +2,8 @@
 // the sound (only when it was enabled), then the context, the display mode and the window.
 #include "demo/shutdown.h"
 
-#include "app/settings.h"
-#include "app/window.h"
+#include "services/settings.h"
+#include "platform/window.h"
 #include "demo/demo_images.h"
 #include "effects/font.h"
 #include "effects/logo.h"

@@ -1,7 +1,7 @@
 // Fades and blur quads drawn over the whole screen in the 0..1 screen space.
 #include "effects/overlays.h"
 
-#include "app/settings.h"
+#include "services/settings.h"
 #include "image/gl_api.h"
 
 unsigned int blurTexture = 0;

@@ -1,7 +1,7 @@
 // Perspective and 2D screen-space projections.
 #include "effects/projection.h"
 
-#include "app/settings.h"
+#include "services/settings.h"
 #include "image/gl_api.h"
 
 namespace {

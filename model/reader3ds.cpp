@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "app/message_box.h"
+#include "services/message_box.h"
 #include "model/chunk_ids3ds.h"
 #include "model/normals.h"
 

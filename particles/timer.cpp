@@ -1,7 +1,7 @@
 // Timer over the counter module, so a virtual counter drives it in tests and the capture tool.
 #include "particles/timer.h"
 
-#include "app/counter.h"
+#include "services/counter.h"
 
 Timer::Timer() {
     usePerformanceCounter = 1;

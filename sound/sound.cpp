@@ -1,7 +1,7 @@
 // Sound start-up, play requests and release, in the order the demo's sound library expects them.
 #include "sound/sound.h"
 
-#include "app/settings.h"
+#include "services/settings.h"
 
 SoundSample musicSample;
 SoundSample effectSample1;

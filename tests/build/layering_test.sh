@@ -2,12 +2,13 @@
 # The subsystems' layering, as the top CMakeLists.txt declares it (written to layers.txt at configure
 # time): every library is listed after those it uses, so there is no circle; every #include "dir/x.h" of
 # a subsystem's file names a header of its own library or of one it uses, directly or through others;
-# and only the platform library includes SDL or GTK.
+# only the platform library includes SDL or GTK; and each library is one folder of its own, so a folder
+# tells which library a file belongs to.
 set -uo pipefail
 layers=${1:?usage: $0 LAYERS_FILE SOURCE_DIR}
 top=${2:?usage: $0 LAYERS_FILE SOURCE_DIR}
 
-declare -A owner uses listed reach
+declare -A owner uses listed reach folder_of library_of
 order=()
 faults=0
 fault() { echo "FAIL: $*" >&2; faults=$((faults + 1)); }
@@ -20,7 +21,20 @@ while IFS='|' read -r name deps files; do
     listed[$name]=1
     uses[$name]=$deps
     order+=("$name")
-    for file in $files; do owner[$file]=$name; done
+    [ -n "$files" ] || fault "$name has no files"
+    for file in $files; do
+        owner[$file]=$name
+        dir=${file%/*}
+        [ "$dir" != "$file" ] || dir=.
+        if [ -n "${folder_of[$name]:-}" ] && [ "${folder_of[$name]}" != "$dir" ]; then
+            fault "$name has files in ${folder_of[$name]}/ and in $dir/: a library lives in one folder"
+        fi
+        folder_of[$name]=${folder_of[$name]:-$dir}
+        if [ -n "${library_of[$dir]:-}" ] && [ "${library_of[$dir]}" != "$name" ]; then
+            fault "$dir/ holds files of ${library_of[$dir]} and of $name: a folder holds one library"
+        fi
+        library_of[$dir]=${library_of[$dir]:-$name}
+    done
 done <"$layers"
 [ ${#order[@]} -gt 0 ] || { echo "FAIL: no library in $layers" >&2; exit 1; }
 
@@ -49,7 +63,7 @@ for file in "${!owner[@]}"; do
         [[ ${reach[$name]} == *" $target "* ]] ||
             fault "$file ($name) includes $header of $target, which $name does not use"
     done < <(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([a-z_]*\/[a-z_0-9]*\.h\)".*/\1/p' "$top/$file")
-    if [ "$name" != app_platform ] && grep -qE '^[[:space:]]*#[[:space:]]*include[[:space:]]*<(SDL|gtk/|gdk/)' "$top/$file"; then
+    if [ "$name" != platform ] && grep -qE '^[[:space:]]*#[[:space:]]*include[[:space:]]*<(SDL|gtk/|gdk/)' "$top/$file"; then
         fault "$file ($name) includes SDL or GTK, which only the platform library may"
     fi
 done

@@ -12,7 +12,7 @@ cmake -S "$top/tests/build/subproject" -B "$work/build" -DHALVEX_CHECKOUT="$top"
     fail "the consuming project does not configure"
 cmake --build "$work/build" --target count-objects -j 2 >>"$work/log" 2>&1 || fail "the consuming project does not build"
 # Only what the reader needs was built: no program, tool or platform library.
-for unwanted in halvex32 halvex-capture libhalvex_app_platform.a libhalvex_demo.a; do
+for unwanted in halvex32 halvex-capture libhalvex_platform.a libhalvex_demo.a; do
     [ -z "$(find "$work/build" -name "$unwanted")" ] || fail "$unwanted was built for a program that only reads models"
 done
 out=$("$work/build/count-objects" "$build/data/3ds/modul.3ds" 2>&1) || fail "the reader read nothing: $out"

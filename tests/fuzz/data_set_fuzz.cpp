@@ -15,7 +15,7 @@
 #include <sys/stat.h>
 
 #include "fuzz_checks.h"
-#include "app/message_box.h"
+#include "services/message_box.h"
 #include "image/image.h"
 #include "image/texture.h"
 #include "model/reader3ds.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "fuzz_checks.h"
-#include "app/message_box.h"
+#include "services/message_box.h"
 #include "model/reader3ds.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

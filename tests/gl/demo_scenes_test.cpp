@@ -9,14 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "app/counter.h"
-#include "app/demo_clock.h"
-#include "app/frame_clock.h"
-#include "app/quit_request.h"
-#include "app/settings.h"
-#include "app/window.h"
+#include "services/counter.h"
+#include "services/demo_clock.h"
+#include "shell/frame_clock.h"
+#include "platform/quit_request.h"
+#include "services/settings.h"
+#include "platform/window.h"
 #include "demo/demo_images.h"
 #include "demo/init_demo.h"
+#include "demo/render_state.h"
 #include "demo/rehearsal.h"
 #include "demo/scene_state.h"
 #include "demo/scenes.h"

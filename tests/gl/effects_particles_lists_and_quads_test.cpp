@@ -12,7 +12,7 @@
 
 #include "demo/billboard.h"
 #include "demo/demo_images.h"
-#include "app/platform_gl_lookup.h"
+#include "platform/platform_gl_lookup.h"
 #include "effects/font.h"
 #include "effects/logo.h"
 #include "effects/projection.h"

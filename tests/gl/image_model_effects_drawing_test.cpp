@@ -11,9 +11,9 @@
 #include <string>
 #include <utility>
 
-#include "app/platform_gl_lookup.h"
-#include "app/quit_request.h"
-#include "app/settings.h"
+#include "platform/platform_gl_lookup.h"
+#include "platform/quit_request.h"
+#include "services/settings.h"
 #include "effects/overlays.h"
 #include "effects/projection.h"
 #include "image/gl_entry_points.h"

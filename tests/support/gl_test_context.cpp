@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/settings.h"
-#include "app/window.h"
+#include "services/settings.h"
+#include "platform/window.h"
 #include "image/gl_api.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The recorder behind recordMessageBoxes().
 #include "support/message_recorder.h"
 
-#include "app/message_box.h"
+#include "services/message_box.h"
 
 namespace {
 std::vector<RecordedMessage> messages;

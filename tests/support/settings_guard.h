@@ -1,8 +1,8 @@
 // Puts the settings, the dialog's first ticked size and the quit request back as a test found them.
 #pragma once
-#include "app/quit_request.h"
-#include "app/settings.h"
-#include "app/settings_dialog.h"
+#include "platform/quit_request.h"
+#include "services/settings.h"
+#include "platform/settings_dialog.h"
 
 struct SettingsGuard {
     int width = screenWidth, height = screenHeight, ticked = dialogResolutionId;

@@ -8,7 +8,7 @@
 #include <typeinfo>
 #include <vector>
 
-#include "app/counter.h"
+#include "services/counter.h"
 #include "particles/particle_emitter.h"
 #include "particles/particle_system.h"
 #include "particles/random.h"

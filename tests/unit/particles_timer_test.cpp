@@ -2,7 +2,7 @@
 // milliseconds across the 32-bit wrap, and a mode fixed at construction; then the real counter.
 #include <gtest/gtest.h>
 
-#include "app/counter.h"
+#include "services/counter.h"
 #include "particles/timer.h"
 
 TEST(Timer, BothModesMeasureFromConstructionOrRestart) {

@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/settings.h"
+#include "services/settings.h"
 #include "sound/loopback_sound.h"
 #include "sound/openal_backend.h"
 #include "sound/openal_stream.h"

@@ -11,12 +11,12 @@
 
 #include <sys/resource.h>
 
-#include "app/demo_clock.h"
-#include "app/frame_clock.h"
+#include "services/demo_clock.h"
+#include "shell/frame_clock.h"
 #include "demo/timeline.h"
-#include "app/load_phases.h"
-#include "app/quit_request.h"
-#include "app/window.h"
+#include "services/load_phases.h"
+#include "platform/quit_request.h"
+#include "platform/window.h"
 #include "capture_run.h"
 #include "demo/init_demo.h"
 #include "demo/shutdown.h"
@@ -125,7 +125,7 @@ int runBenchmark(const CaptureOptions& options) {
 
     // A later start is a stall the timeline allows: it lets one scene be measured on its own.
     demoTime = options.fromMs;
-    std::vector<FrameSample> sceneFrames[4];
+    std::vector<std::vector<FrameSample>> sceneFrames(timelineSceneCount);
     Clock::time_point firstFrame{};
     while (demoTime < options.toMs) {
         const Clock::time_point before = Clock::now();
@@ -139,7 +139,7 @@ int runBenchmark(const CaptureOptions& options) {
     std::printf("halvex%d at %dx%d, colour %d/%d/%d, depth %d, renderer %s\n", options.bits, options.width,
                 options.height, format.red, format.green, format.blue, format.depth,
                 reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
-    for (int scene = 0; scene < 4; ++scene) printSceneLine(scene, sceneFrames[scene]);
+    for (int scene = 0; scene < timelineSceneCount; ++scene) printSceneLine(scene, sceneFrames[scene]);
     printFillLimits(measureFillLimits(options.width, options.height));
     printStartUp(start, loaded, firstFrame);
     printPeakMemory();

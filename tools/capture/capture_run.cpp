@@ -14,14 +14,14 @@
 
 #include <unistd.h>
 
-#include "app/counter.h"
-#include "app/data_search.h"
-#include "app/demo_clock.h"
-#include "app/frame_clock.h"
-#include "app/message_box.h"
-#include "app/quit_request.h"
-#include "app/settings.h"
-#include "app/window.h"
+#include "services/counter.h"
+#include "services/data_search.h"
+#include "services/demo_clock.h"
+#include "shell/frame_clock.h"
+#include "services/message_box.h"
+#include "platform/quit_request.h"
+#include "services/settings.h"
+#include "platform/window.h"
 #include "contact_sheet.h"
 #include "demo/init_demo.h"
 #include "demo/shutdown.h"

@@ -1,7 +1,7 @@
 // Prints the number of objects and vertices of a 3DS file, read with Halvex's reader.
 #include <cstdio>
 
-#include "app/message_box.h"
+#include "services/message_box.h"
 #include "model/model3ds.h"
 #include "model/reader3ds.h"
 

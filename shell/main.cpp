@@ -1,7 +1,7 @@
 // halvex16 and halvex32: the same program, asking for a 16-bit or a 32-bit pixel format.
-#include "app/command_line.h"
-#include "app/entry.h"
-#include "app/settings.h"
+#include "shell/command_line.h"
+#include "shell/entry.h"
+#include "services/settings.h"
 
 int main(int argc, char** argv) {
     requestedColorBits = HALVEX_COLOR_BITS;

@@ -9,7 +9,7 @@
 
 #include <unistd.h>
 
-#include "app/data_search.h"
+#include "services/data_search.h"
 
 namespace fs = std::filesystem;
 

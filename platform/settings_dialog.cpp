@@ -1,8 +1,8 @@
 // The dialog opens on 1024 x 768 whatever the current size, unless the command line chose one; the
 // check boxes show the flags.
-#include "app/settings_dialog.h"
+#include "platform/settings_dialog.h"
 
-#include "app/settings.h"
+#include "services/settings.h"
 
 const ResolutionChoice resolutionChoices[5] = {
     {1000, 640, 480}, {1001, 800, 600}, {1002, 1024, 768}, {1003, 1280, 1024}, {1004, 1600, 1200},

@@ -1,7 +1,7 @@
 // Message boxes go to the installed sink: the program installs the desktop's modal box at start-up,
 // tests a recorder, the capture tool a print. Until then the text goes to standard error, so the
 // subsystems that report through boxes need no platform library.
-#include "app/message_box.h"
+#include "services/message_box.h"
 
 #include <cstdio>
 

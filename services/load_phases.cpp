@@ -1,5 +1,5 @@
 // The observer behind markLoadPhase.
-#include "app/load_phases.h"
+#include "services/load_phases.h"
 
 namespace {
 LoadPhaseObserver loadPhaseObserver = nullptr;

@@ -1,6 +1,6 @@
 // Window, display mode, pixel format and context over SDL. The pixel format is fixed when an OpenGL
 // window is created, so createGLWindow picks it (nearest depth first) and setupPixelFormat reports it.
-#include "app/window.h"
+#include "platform/window.h"
 
 #include <SDL.h>
 #include <X11/Xlib.h>
@@ -10,10 +10,10 @@
 #include <cstdlib>
 #include <utility>
 
-#include "app/message_box.h"
-#include "app/quit_request.h"
-#include "app/settings.h"
-#include "app/window_proc.h"
+#include "services/message_box.h"
+#include "platform/quit_request.h"
+#include "services/settings.h"
+#include "platform/window_proc.h"
 
 WindowHandle windowHandle = nullptr;
 WindowHandle deviceContext = nullptr;

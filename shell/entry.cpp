@@ -1,5 +1,5 @@
 // Start-up order: seed the generator, find the data, dialog, window, initDemo, main loop.
-#include "app/entry.h"
+#include "shell/entry.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -8,13 +8,13 @@
 #include <utility>
 #include <vector>
 
-#include "app/data_search.h"
-#include "app/main_loop.h"
-#include "app/message_box.h"
-#include "app/message_box_gtk.h"
-#include "app/settings.h"
-#include "app/settings_dialog.h"
-#include "app/window.h"
+#include "services/data_search.h"
+#include "shell/main_loop.h"
+#include "services/message_box.h"
+#include "platform/message_box_gtk.h"
+#include "services/settings.h"
+#include "platform/settings_dialog.h"
+#include "platform/window.h"
 #include "demo/init_demo.h"
 #include "image/png_file.h"
 

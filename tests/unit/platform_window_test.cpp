@@ -7,10 +7,10 @@
 #include <utility>
 #include <vector>
 
-#include "app/quit_request.h"
-#include "app/settings.h"
-#include "app/settings_dialog.h"
-#include "app/window_proc.h"
+#include "platform/quit_request.h"
+#include "services/settings.h"
+#include "platform/settings_dialog.h"
+#include "platform/window_proc.h"
 #include "demo/credits.h"
 #include "resources/dialog_template.h"
 #include "support/settings_guard.h"

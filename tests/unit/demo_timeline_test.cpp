@@ -7,12 +7,12 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/counter.h"
-#include "app/demo_clock.h"
-#include "app/frame_clock.h"
+#include "services/counter.h"
+#include "services/demo_clock.h"
+#include "shell/frame_clock.h"
 #include "demo/timeline.h"
-#include "app/main_loop.h"
-#include "app/quit_request.h"
+#include "shell/main_loop.h"
+#include "platform/quit_request.h"
 
 namespace {
 struct SceneCall {
@@ -37,8 +37,11 @@ protected:
 
     void SetUp() override {
         const SceneFunction recorders[4] = {recordScene<1>, recordScene<2>, recordScene<3>, recordScene<4>};
-        std::copy(timelineScenes, timelineScenes + 4, saved);
-        std::copy(recorders, recorders + 4, timelineScenes);
+        ASSERT_EQ(timelineSceneCount, 4);
+        for (int i = 0; i < 4; ++i) {
+            saved[i] = timeline[i].draw;
+            timeline[i].draw = recorders[i];
+        }
         calls.clear();
         quitDuringCall = 0;
         clearQuitRequest();
@@ -47,7 +50,7 @@ protected:
         startDemoClock();
     }
     void TearDown() override {
-        std::copy(saved, saved + 4, timelineScenes);
+        for (int i = 0; i < 4; ++i) timeline[i].draw = saved[i];
         removeVirtualCounter();
         clearQuitRequest();
     }

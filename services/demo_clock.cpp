@@ -1,7 +1,7 @@
 // The demo clock reads the counter twice a frame: the next interval starts at the second reading.
-#include "app/demo_clock.h"
+#include "services/demo_clock.h"
 
-#include "app/counter.h"
+#include "services/counter.h"
 
 double demoTime = 0.0;
 double frameTime = 0.0;

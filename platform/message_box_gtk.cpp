@@ -1,11 +1,11 @@
 // The desktop's message box: a modal GTK dialog with an OK button; without a display the text goes to
 // standard error.
-#include "app/message_box_gtk.h"
+#include "platform/message_box_gtk.h"
 
 #include <gtk/gtk.h>
 
-#include "app/message_box.h"
-#include "app/platform_gtk.h"
+#include "services/message_box.h"
+#include "platform/platform_gtk.h"
 
 void showDesktopMessageBox(const char* text, const char* caption) {
     if (!startGtk()) {

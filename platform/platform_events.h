@@ -1,6 +1,6 @@
 // The event queue of the platform layer, seen from the main loop without any toolkit header.
 #pragma once
-#include "app/window_proc.h"
+#include "platform/window_proc.h"
 
 // Puts a quit request carrying the exit code on the queue (ignored when the queue does not exist).
 void pushQuitEvent(int exitCode);

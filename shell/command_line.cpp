@@ -1,12 +1,12 @@
 // Option parsing for halvex16 and halvex32. Sizes are strict (digits, "x", digits) so that a typing
 // slip is reported instead of becoming some other mode.
-#include "app/command_line.h"
+#include "shell/command_line.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "app/settings.h"
-#include "app/settings_dialog.h"
+#include "services/settings.h"
+#include "platform/settings_dialog.h"
 
 #ifndef HALVEX_VERSION
 #error "HALVEX_VERSION comes from the project's version in the top CMakeLists.txt"

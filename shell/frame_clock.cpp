@@ -1,15 +1,15 @@
 // The road of one frame, from the main loop to the demo's timeline and back to the window.
-#include "app/frame_clock.h"
+#include "shell/frame_clock.h"
 
-#include "app/demo_clock.h"
-#include "app/window.h"
+#include "services/demo_clock.h"
+#include "platform/window.h"
 #include "demo/timeline.h"
 #include "image/gl_api.h"
 
 int runTimeline() {
     const int scene = sceneIndexAt(demoTime);
     // Scene 1 is handed the absolute time, which is its own time since it starts at 0.
-    timelineScenes[scene](scene == 0 ? demoTime : demoTime - sceneStartMs(scene));
+    timeline[scene].draw(scene == 0 ? demoTime : demoTime - sceneStartMs(scene));
     return scene;
 }
 

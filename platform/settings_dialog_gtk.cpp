@@ -4,8 +4,8 @@
 
 #include <map>
 
-#include "app/platform_gtk.h"
-#include "app/settings_dialog.h"
+#include "platform/platform_gtk.h"
+#include "platform/settings_dialog.h"
 #include "resources/dialog_template.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // GTK start-up with the C locale kept, so that numbers are read and printed with a decimal point.
-#include "app/platform_gtk.h"
+#include "platform/platform_gtk.h"
 
 #include <gtk/gtk.h>
 

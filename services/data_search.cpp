@@ -1,6 +1,6 @@
 // The data search of the programs and of halvex-capture. Only the standard library and /proc: the
 // search runs before any window or toolkit exists.
-#include "app/data_search.h"
+#include "services/data_search.h"
 
 #include <cstdio>
 #include <cstdlib>

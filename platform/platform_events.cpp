@@ -1,5 +1,5 @@
 // SDL's queue carries the window events and the quit request, a user event with the exit code.
-#include "app/platform_events.h"
+#include "platform/platform_events.h"
 
 #include <SDL.h>
 

@@ -1,8 +1,8 @@
 // A quit request is a user event on SDL's queue carrying the exit code, so it is taken in order with
 // the window events; the flag lets code that runs before the loop see that one is pending.
-#include "app/quit_request.h"
+#include "platform/quit_request.h"
 
-#include "app/platform_events.h"
+#include "platform/platform_events.h"
 
 namespace {
 bool quitPending = false;

@@ -1,5 +1,5 @@
 // Storage and defaults of the settings.
-#include "app/settings.h"
+#include "services/settings.h"
 
 int screenWidth = 1024;
 int screenHeight = 768;

@@ -1,5 +1,5 @@
 // The message box a user sees: the program installs it as the message-box sink before anything can
-// report (app/message_box.h).
+// report (services/message_box.h).
 #pragma once
 
 void showDesktopMessageBox(const char* text, const char* caption);

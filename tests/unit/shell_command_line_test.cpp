@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/command_line.h"
-#include "app/settings.h"
-#include "app/settings_dialog.h"
+#include "shell/command_line.h"
+#include "services/settings.h"
+#include "platform/settings_dialog.h"
 #include "support/settings_guard.h"
 
 namespace {

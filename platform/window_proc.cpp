@@ -1,8 +1,8 @@
 // Resizes follow the window in windowed mode only; Escape and the close box ask to quit.
-#include "app/window_proc.h"
+#include "platform/window_proc.h"
 
-#include "app/quit_request.h"
-#include "app/settings.h"
+#include "platform/quit_request.h"
+#include "services/settings.h"
 
 ClientRect clientRect;
 

@@ -1,9 +1,9 @@
 // Frames are rendered back to back; the first quit request ends the loop before another frame.
-#include "app/main_loop.h"
+#include "shell/main_loop.h"
 
-#include "app/frame_clock.h"
-#include "app/platform_events.h"
-#include "app/quit_request.h"
+#include "shell/frame_clock.h"
+#include "platform/platform_events.h"
+#include "platform/quit_request.h"
 #include "demo/shutdown.h"
 
 int runMainLoop() {

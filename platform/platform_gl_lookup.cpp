@@ -1,5 +1,5 @@
 // OpenGL entry-point lookup through SDL.
-#include "app/platform_gl_lookup.h"
+#include "platform/platform_gl_lookup.h"
 
 #include <SDL.h>
 

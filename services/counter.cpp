@@ -1,7 +1,7 @@
 // Counter functions over the system's monotonic clock (what SDL's performance counter reads on Linux),
 // with a virtual counter for tests and capture. No platform library is needed, so every subsystem can
 // read the time.
-#include "app/counter.h"
+#include "services/counter.h"
 
 #include <chrono>
 
