@@ -8,7 +8,7 @@ set -uo pipefail
 layers=${1:?usage: $0 LAYERS_FILE SOURCE_DIR}
 top=${2:?usage: $0 LAYERS_FILE SOURCE_DIR}
 
-declare -A owner uses listed reach folder_of library_of
+declare -A owner uses listed reach folder_of library_of told
 order=()
 faults=0
 fault() { echo "FAIL: $*" >&2; faults=$((faults + 1)); }
@@ -26,12 +26,15 @@ while IFS='|' read -r name deps files; do
         owner[$file]=$name
         dir=${file%/*}
         [ "$dir" != "$file" ] || dir=.
-        if [ -n "${folder_of[$name]:-}" ] && [ "${folder_of[$name]}" != "$dir" ]; then
+        # Each pair is named once, at the first file that breaks the rule.
+        if [ -n "${folder_of[$name]:-}" ] && [ "${folder_of[$name]}" != "$dir" ] && [ -z "${told[$name $dir]:-}" ]; then
             fault "$name has files in ${folder_of[$name]}/ and in $dir/: a library lives in one folder"
+            told[$name $dir]=1
         fi
         folder_of[$name]=${folder_of[$name]:-$dir}
-        if [ -n "${library_of[$dir]:-}" ] && [ "${library_of[$dir]}" != "$name" ]; then
+        if [ -n "${library_of[$dir]:-}" ] && [ "${library_of[$dir]}" != "$name" ] && [ -z "${told[$dir $name]:-}" ]; then
             fault "$dir/ holds files of ${library_of[$dir]} and of $name: a folder holds one library"
+            told[$dir $name]=1
         fi
         library_of[$dir]=${library_of[$dir]:-$name}
     done
