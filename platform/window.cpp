@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 #include <utility>
 
 #include "services/message_box.h"
@@ -135,6 +136,15 @@ int displayConnectionLost(Display*) {
     _exit(1);
 }
 
+// SDL tries its drivers in turn and ends, without a word, on one that shows nothing (offscreen, dummy)
+// when the X server cannot be reached and Wayland is not there: a demo nobody can see is no demo.
+bool videoDriverAccepted(VideoDrivers accepted, const char* driver) {
+    if (!driver) return false;
+    const std::string_view name = driver;
+    if (accepted == VideoDrivers::offscreen) return name == "offscreen";
+    return name == "x11" || name == "wayland";
+}
+
 void restoreDisplay() {
     if (windowHandle && displayModeChanged) SDL_SetWindowFullscreen(windowHandle, 0);
     displayModeChanged = false;
@@ -143,14 +153,24 @@ void restoreDisplay() {
 }
 }  // namespace
 
-bool startVideo() {
+bool startVideo(VideoDrivers accepted) {
     // The window's class is the menu entry's StartupWMClass, so task bars show the entry's icon. SDL 2.26
     // reads these from the environment when the video starts; a value the user set wins.
     setenv("SDL_VIDEO_X11_WMCLASS", "halvex", 0);
     setenv("SDL_VIDEO_WAYLAND_WMCLASS", "halvex", 0);
+    // Over SDL_VIDEODRIVER too: an offscreen caller never opens a window, whatever the environment says.
+    if (accepted == VideoDrivers::offscreen)
+        SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "halvex: cannot open a display (%s). Start it from a desktop session.\n",
                      SDL_GetError());
+        return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!videoDriverAccepted(accepted, driver)) {
+        std::fprintf(stderr, "halvex: cannot open a display (SDL found only its %s video driver). Start it from a "
+                     "desktop session.\n", driver ? driver : "null");
+        SDL_Quit();
         return false;
     }
     XSetIOErrorHandler(displayConnectionLost);   // after GTK's dialog, which installed its own

@@ -12,8 +12,13 @@ extern void* renderContext;          // the OpenGL context, null when none could
 
 constexpr const char* windowTitle = "ORX Halvex";
 
-// Starts the platform's video layer; false (with the reason on standard error) when there is no display.
-bool startVideo();
+// Which of SDL's video drivers a caller can use. The programs need one that shows a window (X11 or
+// Wayland); the capture tool and the GL tests render into the offscreen driver on purpose.
+enum class VideoDrivers { onScreen, offscreen };
+
+// Starts the platform's video layer on one of the accepted drivers; false (with the reason on standard
+// error) when there is no display, including when SDL could only fall back to a driver that shows nothing.
+bool startVideo(VideoDrivers accepted);
 void stopVideo();
 
 WindowHandle createGLWindow(const char* title, int width, int height, bool fullscreenWindow);

@@ -46,7 +46,7 @@ int runHalvex(bool showDialog) {
     }
     if (dialogResult == 0) return 1;
 
-    if (!startVideo()) return 1;
+    if (!startVideo(VideoDrivers::onScreen)) return 1;
     chooseWindowIcon();
     WindowHandle window = createGLWindow(windowTitle, screenWidth, screenHeight, fullscreen);
     if (!window) {

@@ -25,8 +25,9 @@ start_xvfb 1280x1024
 check_refused() {
     local expected=$1
     shift
-    (cd "$work" && exec "$build/halvex32" "$@" >"$work/out" 2>"$work/err")
+    (cd "$work" && exec timeout 20 "$build/halvex32" "$@" >"$work/out" 2>"$work/err")
     local code=$?
+    [ "$code" -ne 124 ] || fail "halvex32 $* did not end within 20 s; it said: $(cat "$work/err")"
     [ "$code" -eq 2 ] || fail "halvex32 $* exited with $code, expected 2"
     [ "$(wc -l <"$work/err")" -eq 1 ] && grep -qF -- "$expected" "$work/err" ||
         fail "halvex32 $*: expected one line naming $expected, got: $(cat "$work/err")"
@@ -51,9 +52,10 @@ xwininfo -root -tree | grep -qF -e 'chxba TorEnginu' -e '"Chyba"' && fail "a mes
 size=$(client_size "$window")
 [ "$size" = "640x480" ] || fail "client size is $size, expected 640x480"
 xprop -id "$window" WM_CLASS | grep -qF '"halvex"' || fail "window class is $(xprop -id "$window" WM_CLASS)"
-xprop -id "$window" _NET_WM_ICON | grep -qF 'Icon (48 x 48)' || fail "the window carries no 48 px icon"
+icon=$(timeout 10 xprop -id "$window" _NET_WM_ICON 2>&1)
+grep -qF 'Icon (48 x 48)' <<<"$icon" || fail "the window carries no 48 px icon: $(head -c 300 <<<"$icon")"
 sleep 1
-kill -0 "$program_pid" 2>/dev/null || fail "the demo ended by itself"
+process_running "$program_pid" || fail "the demo ended by itself"
 press_key "$window" Escape
 wait_for_exit 30
 [ "$exit_code" -eq 0 ] || fail "exit code $exit_code after Escape, expected 0"

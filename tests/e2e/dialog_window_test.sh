@@ -16,7 +16,7 @@ size=$(client_size "$window")
 [ "$size" = "800x600" ] || fail "client size is $size, expected 800x600"
 
 sleep 1
-kill -0 "$program_pid" 2>/dev/null || fail "the demo ended by itself"
+process_running "$program_pid" || fail "the demo ended by itself"
 press_key "$window" Escape
 wait_for_exit 30
 [ "$exit_code" -eq 0 ] || fail "exit code $exit_code after Escape, expected 0"

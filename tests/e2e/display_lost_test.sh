@@ -12,8 +12,8 @@ for sound in on off; do
     click_dialog_units "$dialog" 30 158                       # OK
     wait_for_window '^ORX Halvex$' 30 >/dev/null || fail "no demo window after OK"
     sleep 1
-    kill -0 "$program_pid" 2>/dev/null || fail "the demo ended by itself"
-    kill "$xvfb_pid" && wait "$xvfb_pid" 2>/dev/null
+    process_running "$program_pid" || fail "the demo ended by itself"
+    stop_process "$xvfb_pid"
     xvfb_pid=""
     wait_for_exit 20
     echo "    sound $sound: exit code $exit_code; $(grep '^halvex:' "$work/program.log")"

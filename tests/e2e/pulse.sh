@@ -7,9 +7,9 @@ pulse_dir="$work/pulse"
 sink=halvex_test
 
 stop_pulse() {
-    [ -n "$recorder_pid" ] && kill "$recorder_pid" 2>/dev/null && wait "$recorder_pid" 2>/dev/null
+    stop_process "$recorder_pid"
     recorder_pid=""
-    [ -n "$pulse_pid" ] && kill "$pulse_pid" 2>/dev/null && wait "$pulse_pid" 2>/dev/null
+    stop_process "$pulse_pid"
     pulse_pid=""
 }
 trap 'stop_pulse; cleanup' EXIT
@@ -29,7 +29,7 @@ start_pulse() {
     pulse_pid=$!
     for _ in $(seq 100); do
         pactl info >/dev/null 2>&1 && break
-        kill -0 "$pulse_pid" 2>/dev/null || fail "pulseaudio ended at start-up: $(tail -3 "$work/pulse.log")"
+        process_running "$pulse_pid" || fail "pulseaudio ended at start-up: $(tail -3 "$work/pulse.log")"
         sleep 0.1
     done
     pactl info >/dev/null 2>&1 || fail "pulseaudio does not answer: $(tail -3 "$work/pulse.log")"

@@ -26,8 +26,9 @@ dialog_closed=$(now)
 window=""
 for _ in $(seq 600); do
     note_recording_size "$recording"
-    window=$(xdotool search --onlyvisible --name '^ORX Halvex$' 2>/dev/null | head -n1)
+    window=$(timeout 10 xdotool search --onlyvisible --name '^ORX Halvex$' 2>/dev/null | head -n1)
     [ -n "$window" ] && break
+    process_running "$program_pid" || fail "the program ended before its demo window appeared"
     sleep 0.05
 done
 window_shown=$(now)
@@ -59,7 +60,7 @@ for _ in $(seq 80); do
     note_recording_size "$recording"
     sleep 0.1
 done
-kill -0 "$program_pid" 2>/dev/null || fail "the demo ended by itself"
+process_running "$program_pid" || fail "the demo ended by itself"
 [ "$(sink_inputs)" -ge 1 ] || fail "no stream plays into the server"
 
 # The music's own lead-in: the file rises through the threshold (scaled by the demo's gain) this late.

@@ -46,25 +46,25 @@ printf 'RandomPlacement\nUsePPosition "on"\n' >"$work/twmrc"
 for f in TitleFont ResizeFont MenuFont IconFont IconManagerFont; do echo "$f \"fixed\"" >>"$work/twmrc"; done
 LC_ALL=C twm -f "$work/twmrc" >"$work/twm.log" 2>&1 &
 wm_pid=$!
-trap 'kill $wm_pid 2>/dev/null && wait $wm_pid; cleanup' EXIT
+trap 'stop_process "$wm_pid"; cleanup' EXIT
 sleep 2
 wm_state() { xprop -id "$window" WM_STATE 2>/dev/null | awk '/window state:/ {print $3}'; }
 mean_brightness() { import -window "$window" -colorspace gray -format '%[fx:int(mean*1000)]' info: 2>/dev/null; }
 [ "$(wm_state)" = Normal ] || fail "twm did not take the demo window (state '$(wm_state)'): $(tail -3 "$work/twm.log")"
 before=$(mean_brightness)
 
-xdotool windowminimize --sync "$window" || fail "xdotool could not minimise the window"
+timeout 10 xdotool windowminimize --sync "$window" || fail "xdotool could not minimise the window"
 for _ in $(seq 50); do [ "$(wm_state)" = Iconic ] && break; sleep 0.1; done
 [ "$(wm_state)" = Iconic ] || fail "the window did not become iconic"
 sleep 3   # frames go on while minimised
 grep -q 'SDL_WINDOWEVENT_MINIMIZED' "$work/program.log" || fail "the program was not told it was minimised"
-kill -0 "$program_pid" 2>/dev/null || { wait "$program_pid"; fail "the demo died while minimised (exit $?)"; }
+process_running "$program_pid" || fail "the demo died while minimised"
 
-xdotool windowmap --sync "$window" || fail "xdotool could not restore the window"
+timeout 10 xdotool windowmap --sync "$window" || fail "xdotool could not restore the window"
 for _ in $(seq 50); do [ "$(wm_state)" = Normal ] && break; sleep 0.1; done
 [ "$(wm_state)" = Normal ] || fail "the window did not come back"
 sleep 2
-kill -0 "$program_pid" 2>/dev/null || { wait "$program_pid"; fail "the demo died after the restore (exit $?)"; }
+process_running "$program_pid" || fail "the demo died after the restore"
 size=$(client_size "$window")
 [ "$size" = "800x600" ] || fail "client size after the restore is $size, expected 800x600"
 after=$(mean_brightness)

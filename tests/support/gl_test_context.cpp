@@ -3,7 +3,6 @@
 
 #include <SDL.h>
 #include <cstdio>
-#include <cstdlib>
 
 #include "services/settings.h"
 #include "platform/window.h"
@@ -30,11 +29,7 @@ bool makeGlTestContext(int width, int height) {
         useArea(width, height);
         return true;
     }
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "SDL_Init: %s\n", SDL_GetError());
-        return false;
-    }
+    if (!startVideo(VideoDrivers::offscreen)) return false;
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
     testWindow = SDL_CreateWindow("gl test", 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);

@@ -108,7 +108,7 @@ int runBenchmark(const CaptureOptions& options) {
     if (!enterDataRoot(options)) return 1;
     applyCaptureSettings(options);
     std::srand(options.seed);
-    if (!startVideo()) return 1;
+    if (!startVideo(VideoDrivers::offscreen)) return 1;
 
     notePhase("window");
     WindowHandle window = createGLWindow(windowTitle, options.width, options.height, false);

@@ -72,7 +72,6 @@ void applyCaptureSettings(const CaptureOptions& options) {
     fullscreen = false;
     soundEnabled = options.sound;
     requestedColorBits = options.bits;
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setMessageBoxSink(printMessageBoxToStderr);
 }
 
@@ -85,7 +84,7 @@ CaptureOutputs absoluteOutputs(const CaptureOptions& options) {
 
 bool startDemo(const CaptureOptions& options) {
     std::srand(options.seed);
-    if (!startVideo()) return false;
+    if (!startVideo(VideoDrivers::offscreen)) return false;
     WindowHandle window = createGLWindow(windowTitle, options.width, options.height, false);
     if (!window) {
         std::fprintf(stderr, "halvex-capture: the offscreen window could not be created\n");
