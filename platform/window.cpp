@@ -13,6 +13,7 @@
 #include "services/message_box.h"
 #include "platform/quit_request.h"
 #include "services/settings.h"
+#include "platform/wayland_probe.h"
 #include "platform/window_proc.h"
 
 WindowHandle windowHandle = nullptr;
@@ -148,6 +149,7 @@ bool startVideo() {
     // reads these from the environment when the video starts; a value the user set wins.
     setenv("SDL_VIDEO_X11_WMCLASS", "halvex", 0);
     setenv("SDL_VIDEO_WAYLAND_WMCLASS", "halvex", 0);
+    if (!chooseVideoDriverForCompositor()) return false;
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "halvex: cannot open a display (%s). Start it from a desktop session.\n",
                      SDL_GetError());
