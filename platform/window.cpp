@@ -12,6 +12,7 @@
 
 #include "services/message_box.h"
 #include "platform/quit_request.h"
+#include "platform/signals.h"
 #include "services/settings.h"
 #include "platform/wayland_probe.h"
 #include "platform/window_proc.h"
@@ -139,6 +140,7 @@ int displayConnectionLost(Display*) {
 void restoreDisplay() {
     if (windowHandle && displayModeChanged) SDL_SetWindowFullscreen(windowHandle, 0);
     displayModeChanged = false;
+    setDisplayModeChangeInForce(false);
     if (cursorHidden) SDL_ShowCursor(SDL_ENABLE);
     cursorHidden = false;
 }
@@ -203,6 +205,7 @@ WindowHandle createGLWindow(const char* title, int width, int height, bool fulls
     bool switchFailed = false;
     if (fullscreenWindow && wantedModeValid) {
         displayModeChanged = true;   // created full screen: undone at the end even if the switch failed
+        setDisplayModeChangeInForce(true);
         switchFailed = !switchToWantedMode(window);
         if (switchFailed) {
             showMessageBox("Display Mode Not Compatible", "Chyba");
