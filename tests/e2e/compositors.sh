@@ -150,10 +150,10 @@ sway_screenshot() {
 # The keyboard is new to the seat each time: clients bind it when told, so the key waits a second.
 sway_key() { as_compositor_user timeout 10 wtype -s 1000 -k "$1"; }
 
-# sway_windows: "name width height" of every window sway shows.
+# sway_windows: "name width height shell" of every window sway shows (xdg_shell for a native client).
 sway_windows() {
     as_compositor_user timeout 10 swaymsg -t get_tree -r |
-            jq -r '.. | objects | select(.pid? and .visible?) | "\(.name) \(.rect.width) \(.rect.height)"'
+            jq -r '.. | objects | select(.pid? and .visible?) | "\(.name) \(.rect.width) \(.rect.height) \(.shell)"'
 }
 
 compositor_fail() {
