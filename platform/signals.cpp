@@ -3,7 +3,7 @@
 // next poll; a GTK dialog or message box (modal loops that never look at SDL's queue) is closed from an
 // idle call on GTK's own thread. The loading looks at nothing, so when the main thread has not taken the
 // request within the grace time the watch ends the process itself, unless a display-mode change must
-// still be undone by the shutdown.
+// still be undone by the shutdown; and a shutdown that hangs is cut short after ten seconds.
 #include "platform/signals.h"
 
 #include <SDL.h>
@@ -20,6 +20,7 @@
 
 namespace {
 constexpr int graceMilliseconds = 400;   // the main thread's time to take the request; a frame takes far less
+constexpr int stuckShutdownMilliseconds = 10000;   // the loading's rest and the shutdown take 2 s at most
 
 int wakePipe[2] = {-1, -1};
 std::atomic<bool> requested{false};
@@ -43,13 +44,23 @@ gboolean closeGtkWindows(gpointer) {
     return G_SOURCE_REMOVE;
 }
 
-void endUntakenRequest(int signalNumber) {
-    for (int waited = 0; waited < graceMilliseconds; waited += 10) {
-        if (taken) return;
+bool takenWithin(int milliseconds) {
+    for (int waited = 0; waited < milliseconds && !taken; waited += 10)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return taken;
+}
+
+// The main thread gets the grace time to take the request; then the process ends here, unless a
+// display-mode change waits for the shutdown to undo it. Either way a shutdown that never finishes
+// (a driver or server that hangs) does not keep the process for ever.
+void endUntakenRequest(int signalNumber) {
+    if (!takenWithin(graceMilliseconds) && !displayModeInForce) {
+        std::fprintf(stderr, "halvex: ended by signal %d before the demo was running.\n", signalNumber);
+        _exit(0);
     }
-    if (taken || displayModeInForce) return;
-    std::fprintf(stderr, "halvex: ended by signal %d before the demo was running.\n", signalNumber);
+    std::this_thread::sleep_for(std::chrono::milliseconds(stuckShutdownMilliseconds));
+    std::fprintf(stderr, "halvex: ended by signal %d; the shutdown did not finish within %d s.\n", signalNumber,
+                 stuckShutdownMilliseconds / 1000);
     _exit(0);
 }
 
