@@ -9,6 +9,7 @@
 #include "services/message_box.h"
 #include "platform/platform_gl_lookup.h"
 #include "platform/quit_request.h"
+#include "platform/signals.h"
 #include "services/settings.h"
 #include "demo/demo_images.h"
 #include "demo/rehearsal.h"
@@ -106,18 +107,24 @@ void loadDemo() {
     setMaterialAndLights();
     markLoadPhase("images");
     loadImageTables();
+    // After a signal the rest is left out, as without the multitexture pair: the main loop ends before
+    // the first frame and the shutdown releases what was loaded (and undoes a display-mode change).
+    if (terminationRequested()) return;
     markLoadPhase("models");
     loadModels();
     markLoadPhase("particles");
     loadParticleSystem();
+    if (terminationRequested()) return;
     // Without the multitexture pair the program is already on its way out: nothing that would call the
     // pair is built and the music is not started for a demo that will never show a frame.
     markLoadPhase("display lists");
     const bool multitexture = resolveEntryPoints();
     if (multitexture) buildDisplayLists();
+    if (terminationRequested()) return;
     // Before the music starts: demo time 0 stays the music's first sample.
     markLoadPhase("rehearsal");
     if (multitexture) rehearseScenes();
+    if (terminationRequested()) return;
     markLoadPhase("sound");
     if (multitexture && soundEnabled) initSound();
     markLoadPhase("clock");

@@ -6,9 +6,11 @@
 
 #include "services/message_box.h"
 #include "platform/platform_gtk.h"
+#include "platform/signals.h"
 
 void showDesktopMessageBox(const char* text, const char* caption) {
-    if (!startGtk()) {
+    // A box opened after a signal would wait for an answer the user no longer means to give.
+    if (terminationRequested() || !startGtk()) {
         printMessageBoxToStderr(text, caption);
         return;
     }

@@ -3,6 +3,8 @@
 
 #include <SDL.h>
 
+#include "platform/signals.h"
+
 namespace {
 Uint32 quitEventType = 0;
 
@@ -44,6 +46,10 @@ void pushQuitEvent(int exitCode) {
 }
 
 PolledEvent pollEvent(WindowMessage& message, int& exitCode) {
+    if (takeTerminationRequest()) {   // a signal ends the loop as a quit request with code 0 would
+        exitCode = 0;
+        return PolledEvent::Quit;
+    }
     SDL_Event event;
     if (!SDL_PollEvent(&event)) return PolledEvent::None;
     message = WindowMessage{};
@@ -59,7 +65,7 @@ PolledEvent pollEvent(WindowMessage& message, int& exitCode) {
         message.kind = WindowMessageKind::KeyDown;
         message.key = event.key.keysym.sym == SDLK_ESCAPE ? escapeKey : 0;
         break;
-    case SDL_QUIT:   // the session asks the program to end (a signal, the last window closed)
+    case SDL_QUIT:   // the session asks the program to end (the last window closed)
         message.kind = WindowMessageKind::Close;
         break;
     default:

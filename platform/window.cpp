@@ -13,7 +13,9 @@
 
 #include "services/message_box.h"
 #include "platform/quit_request.h"
+#include "platform/signals.h"
 #include "services/settings.h"
+#include "platform/wayland_probe.h"
 #include "platform/window_proc.h"
 
 WindowHandle windowHandle = nullptr;
@@ -148,6 +150,7 @@ bool videoDriverAccepted(VideoDrivers accepted, const char* driver) {
 void restoreDisplay() {
     if (windowHandle && displayModeChanged) SDL_SetWindowFullscreen(windowHandle, 0);
     displayModeChanged = false;
+    setDisplayModeChangeInForce(false);
     if (cursorHidden) SDL_ShowCursor(SDL_ENABLE);
     cursorHidden = false;
 }
@@ -161,6 +164,8 @@ bool startVideo(VideoDrivers accepted) {
     // Over SDL_VIDEODRIVER too: an offscreen caller never opens a window, whatever the environment says.
     if (accepted == VideoDrivers::offscreen)
         SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
+    else if (!chooseVideoDriverForCompositor())
+        return false;
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "halvex: cannot open a display (%s). Start it from a desktop session.\n",
                      SDL_GetError());
@@ -221,6 +226,7 @@ WindowHandle createGLWindow(const char* title, int width, int height, bool fulls
     bool switchFailed = false;
     if (fullscreenWindow && wantedModeValid) {
         displayModeChanged = true;   // created full screen: undone at the end even if the switch failed
+        setDisplayModeChangeInForce(true);
         switchFailed = !switchToWantedMode(window);
         if (switchFailed) {
             showMessageBox("Display Mode Not Compatible", "Chyba");

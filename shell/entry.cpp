@@ -14,6 +14,7 @@
 #include "platform/message_box_gtk.h"
 #include "services/settings.h"
 #include "platform/settings_dialog.h"
+#include "platform/signals.h"
 #include "platform/window.h"
 #include "demo/init_demo.h"
 #include "image/png_file.h"
@@ -35,6 +36,7 @@ void chooseWindowIcon() {
 }  // namespace
 
 int runHalvex(bool showDialog) {
+    installTerminationSignals();
     setMessageBoxSink(showDesktopMessageBox);
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     enterDataRoot("halvex" + std::to_string(requestedColorBits));
@@ -44,6 +46,7 @@ int runHalvex(bool showDialog) {
         std::fprintf(stderr, "halvex: cannot open a display for the settings dialog. Start it from a desktop session.\n");
         return 1;
     }
+    if (takeTerminationRequest()) return 0;   // the dialog was closed by a signal, not by "Konec"
     if (dialogResult == 0) return 1;
 
     if (!startVideo(VideoDrivers::onScreen)) return 1;
