@@ -8,7 +8,7 @@ source "$(dirname "$0")/compositors.sh"
 passed=0
 
 start_sway 1920x1080
-build_readable_by_compositor_user || fail "the build folder is not readable by $compositor_user"
+prepare_program_dir || fail "the program cannot be made readable by $compositor_user"
 
 # escape_ends_it WHAT: Escape on a virtual keyboard; typed again if a busy client had not yet bound the
 # new keyboard when the key came.
