@@ -55,7 +55,7 @@ bool takenWithin(int milliseconds) {
 // (a driver or server that hangs) does not keep the process for ever.
 void endUntakenRequest(int signalNumber) {
     if (!takenWithin(graceMilliseconds) && !displayModeInForce) {
-        std::fprintf(stderr, "halvex: ended by signal %d before the demo was running.\n", signalNumber);
+        std::fprintf(stderr, "halvex: ended by signal %d while starting or busy, without the shutdown.\n", signalNumber);
         _exit(0);
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(stuckShutdownMilliseconds));

@@ -103,7 +103,8 @@ find_compositor_user() {
 set_compositor_user_prefix() {
     local environment=(PATH=/usr/local/bin:/usr/bin:/bin HOME="$runtime_dir" XDG_RUNTIME_DIR="$runtime_dir"
         LC_ALL=C.UTF-8 NO_AT_BRIDGE=1 ALSOFT_LOGLEVEL=0 ${WAYLAND_DISPLAY:+WAYLAND_DISPLAY=$WAYLAND_DISPLAY}
-        ${SWAYSOCK:+SWAYSOCK=$SWAYSOCK})
+        ${SWAYSOCK:+SWAYSOCK=$SWAYSOCK} ${ASAN_OPTIONS:+ASAN_OPTIONS=$ASAN_OPTIONS}
+        ${UBSAN_OPTIONS:+UBSAN_OPTIONS=$UBSAN_OPTIONS})
     as_user=()
     [ "$(id -u)" -eq 0 ] && as_user=(setpriv --reuid="$compositor_user" --regid="$compositor_user" --clear-groups)
     as_user+=(env -i "${environment[@]}")
@@ -130,14 +131,21 @@ start_sway() {
     set_compositor_user_prefix
 }
 
-# The build folder must be readable by the compositor's user for the program to run from it.
-build_readable_by_compositor_user() {
-    as_compositor_user test -x "$build/halvex32" -a -r "$build/data/3ds/vesmir.3ds"
+# prepare_program_dir: where the compositor's user runs halvex32 from: the build folder when that user
+# can read it, else a copy of the program and its data in the runtime folder (a build under /root, as
+# in a fresh clone there, is closed to other users).
+prepare_program_dir() {
+    program_dir=$build
+    as_compositor_user test -x "$build/halvex32" -a -r "$build/data/3ds/vesmir.3ds" && return 0
+    program_dir=$runtime_dir/program
+    mkdir -p "$program_dir" && cp -r "$build/halvex32" "$build/data" "$program_dir"/ || return 1
+    [ -d "$build/icons" ] && cp -r "$build/icons" "$program_dir"/
+    chown -R "$compositor_user" "$program_dir"
 }
 
-# start_program_under_sway ARGS...: halvex32 from the build folder as a native Wayland client.
+# start_program_under_sway ARGS...: halvex32 as a native Wayland client.
 start_program_under_sway() {
-    (cd "$build" && exec "${as_user[@]}" SDL_VIDEODRIVER=wayland ./halvex32 "$@" >"$work/program.log" 2>&1) &
+    (cd "$program_dir" && exec "${as_user[@]}" SDL_VIDEODRIVER=wayland ./halvex32 "$@" >"$work/program.log" 2>&1) &
     program_pid=$!
 }
 

@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # The demo as a native Wayland client of sway (headless backend, one 1920 x 1080 output, no input
 # device), run with sway as an unprivileged user: the window shows the demo in a screenshot of the
-# output (grim), Escape typed on a virtual keyboard (wtype) ends it with exit code 0. Full screen covers
+# output (grim), Escape typed on a virtual keyboard (wtype) ends it with exit code 0, and so does SIGTERM. Full screen covers
 # the output with the picture in its 4:3 shape, once the program has the desktop-resolution full screen.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/compositors.sh"
 passed=0
 
 start_sway 1920x1080
-build_readable_by_compositor_user || fail "the build folder is not readable by $compositor_user"
+prepare_program_dir || fail "the program cannot be made readable by $compositor_user"
 
 # escape_ends_it WHAT: Escape on a virtual keyboard; typed again if a busy client had not yet bound the
 # new keyboard when the key came.
@@ -42,6 +42,14 @@ size=$(wait_for_sway_window) || fail "sway shows no demo window"
 wait_for_demo sway_screenshot "$work/sway-window.png" 800x600+560+240
 shows_demo "$work/sway-window.png" 400x1080+0+0 && fail "the demo shows beside its window"
 escape_ends_it "windowed"
+passed=$((passed + 1))
+
+# SIGTERM ends the native client as it ends an X11 one: exit code 0.
+start_program_under_sway --no-dialog --window 640x480 --no-sound
+wait_for_sway_window >/dev/null || fail "sway shows no demo window for the SIGTERM case"
+kill -TERM "$program_pid"
+wait_for_exit 5
+[ "$exit_code" -eq 0 ] || fail "native client: exit code $exit_code after SIGTERM, expected 0"
 passed=$((passed + 1))
 
 if virtual_full_screen; then
