@@ -260,8 +260,10 @@ void presentInto(GLuint target, PresentMethod method, int drawableWidth, int dra
     if (method == PresentMethod::TexturedQuad) drawTexturedQuad(picture, GL_LINEAR);
     else if (method == PresentMethod::TexturedQuadNearest) drawTexturedQuad(picture, GL_NEAREST);
     else blitPicture(picture, method == PresentMethod::BlitLinear ? GL_LINEAR : GL_NEAREST);
+    // Popped with the framebuffer of the push bound: the saved draw buffer is the offscreen one's, and
+    // the window's would refuse it. The swap shows the window's buffer whatever is bound.
+    gl.bindFramebuffer(GL_FRAMEBUFFER, screen.framebuffer);
     glPopAttrib();
-    gl.bindFramebuffer(GL_FRAMEBUFFER, target);
 }
 
 }  // namespace

@@ -23,8 +23,8 @@ bool openVirtualScreen(int width, int height, int colorBits, std::string& why);
 bool virtualScreenOpen();
 void closeVirtualScreen();
 
-// The frame drawn offscreen, scaled into the drawable (in pixels), black around it. The caller swaps,
-// then calls resumeVirtualScreen so that the next frame is drawn offscreen again.
+// The frame drawn offscreen, scaled into the drawable (in pixels), black around it; the caller swaps.
+// resumeVirtualScreen makes sure the next frame is drawn offscreen again.
 void presentVirtualScreen(int drawableWidth, int drawableHeight);
 void resumeVirtualScreen();
 

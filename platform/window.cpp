@@ -251,19 +251,17 @@ WindowHandle createGLWindow(const char* title, int width, int height, bool fulls
         SDL_ShowCursor(SDL_DISABLE);
         cursorHidden = true;
         flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    } else if (fullscreenWindow) {
-        changeDisplayMode();
-        SDL_ShowCursor(SDL_DISABLE);
-        cursorHidden = true;
-        flags |= wantedModeValid ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_BORDERLESS;
-    }
-    if (virtualFullscreen) {
         // The window covers the display from the start: without a window manager nothing would resize it.
         SDL_Rect bounds{0, 0, 0, 0};
         if (SDL_GetDisplayBounds(windowDisplay, &bounds) == 0 && bounds.w > 0 && bounds.h > 0) {
             width = bounds.w;
             height = bounds.h;
         }
+    } else if (fullscreenWindow) {
+        changeDisplayMode();
+        SDL_ShowCursor(SDL_DISABLE);
+        cursorHidden = true;
+        flags |= wantedModeValid ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_BORDERLESS;
     }
     SDL_Window* window = createWindowWithPixelFormat(title, width, height, flags);
     if (!window) {

@@ -86,7 +86,10 @@ TEST(VirtualScreenGl, FullScreenDrawsAtItsSizeAndPresentsScaledLeavingTheScenesS
     glGetIntegerv(GL_FRAMEBUFFER_BINDING, &framebuffer);
     EXPECT_NE(framebuffer, 0) << "the frame is drawn offscreen";
 
+    while (glGetError() != GL_NO_ERROR) {
+    }
     swapFrame();
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << "presenting leaves no error behind";
 
     GLint after = 0, matrixMode = 0;
     GLfloat clear[4] = {};
