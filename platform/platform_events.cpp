@@ -13,6 +13,18 @@ Uint32 quitEvent() {
     return quitEventType;
 }
 
+// SDL reports sizes in points; on a scaled (HiDPI) desktop the drawable has more pixels than that.
+void clientSizeInPixels(Uint32 windowId, int& width, int& height) {
+    SDL_Window* window = SDL_GetWindowFromID(windowId);
+    if (!window || (SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL) == 0) return;
+    int pixelWidth = 0, pixelHeight = 0;
+    SDL_GL_GetDrawableSize(window, &pixelWidth, &pixelHeight);
+    if (pixelWidth > 0 && pixelHeight > 0) {
+        width = pixelWidth;
+        height = pixelHeight;
+    }
+}
+
 WindowMessage translateWindowEvent(const SDL_WindowEvent& event) {
     WindowMessage message;
     switch (event.event) {
@@ -20,6 +32,7 @@ WindowMessage translateWindowEvent(const SDL_WindowEvent& event) {
         message.kind = WindowMessageKind::Size;
         message.width = event.data1;
         message.height = event.data2;
+        clientSizeInPixels(event.windowID, message.width, message.height);
         break;
     case SDL_WINDOWEVENT_MINIMIZED:
         message.kind = WindowMessageKind::Size;   // a minimised window has a 0 x 0 client area

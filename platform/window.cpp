@@ -1,5 +1,7 @@
 // Window, display mode, pixel format and context over SDL. The pixel format is fixed when an OpenGL
 // window is created, so createGLWindow picks it (nearest depth first) and setupPixelFormat reports it.
+// Full screen is the desktop's own (a borderless window at the display's resolution) with the picture
+// scaled from a virtual screen of the chosen size; a real display-mode change only with --exclusive.
 #include "platform/window.h"
 
 #include <SDL.h>
@@ -8,6 +10,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -15,6 +19,7 @@
 #include "platform/quit_request.h"
 #include "platform/signals.h"
 #include "services/settings.h"
+#include "platform/virtual_screen.h"
 #include "platform/wayland_probe.h"
 #include "platform/window_proc.h"
 
@@ -31,6 +36,8 @@ bool pixelFormatChosen = false;
 PixelFormatRequest chosenPixelFormat{};
 bool displayModeChanged = false;
 bool cursorHidden = false;
+bool virtualFullscreen = false;   // full screen without a mode change: the picture is scaled if need be
+int windowDisplay = 0;            // the display the window is on, chosen with --display
 SDL_DisplayMode wantedMode{};
 bool wantedModeValid = false;
 int iconWidth = 0, iconHeight = 0;
@@ -73,7 +80,55 @@ int pixelFormatCandidates(PixelFormatRequest* out) {
 }
 
 SDL_Window* createWindow(const char* title, int width, int height, Uint32 flags) {
-    return SDL_CreateWindow(title, 0, 0, width, height, flags | SDL_WINDOW_HIDDEN);
+    SDL_Rect bounds{0, 0, 0, 0};
+    SDL_GetDisplayBounds(windowDisplay, &bounds);
+    return SDL_CreateWindow(title, bounds.x, bounds.y, width, height, flags | SDL_WINDOW_HIDDEN);
+}
+
+// --display N where the desktop has it; otherwise the primary one (SDL lists it first), with a word why.
+int chooseDisplay() {
+    const int displays = SDL_GetNumVideoDisplays();
+    if (displayIndex <= 0 || displayIndex < displays) return displayIndex < 0 ? 0 : displayIndex;
+    std::fprintf(stderr, "halvex: there is no display %d (displays 0 to %d); using the primary one\n", displayIndex,
+                 displays - 1);
+    return 0;
+}
+
+// Wayland cannot change display modes at all. A user who asked for one still wants the demo: it runs on
+// the desktop's full screen instead.
+bool exclusiveModeAvailable() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || std::strcmp(driver, "wayland") != 0) return true;
+    std::fputs("halvex: --exclusive is not available under Wayland, which cannot change display modes; "
+               "using the desktop's full screen\n", stderr);
+    return false;
+}
+
+// The swap waits for the display: adaptive where the driver offers it (a late frame is shown at once
+// rather than a whole refresh later), else every refresh. --no-vsync shows frames as soon as they are done.
+void setSwapInterval() {
+    if (!swapInStep) {
+        SDL_GL_SetSwapInterval(0);
+        return;
+    }
+    if (SDL_GL_SetSwapInterval(-1) != 0) SDL_GL_SetSwapInterval(1);
+}
+
+// The scenes draw at screenWidth x screenHeight. Where the display has another size they draw into a
+// virtual screen of their own size, which each swap scales into the window; where it has that size they
+// draw straight into the window. The picture can only be made where the driver can make that framebuffer.
+void openVirtualScreenIfNeeded() {
+    SDL_DisplayMode desktop{};
+    const bool sameSize = SDL_GetDesktopDisplayMode(windowDisplay, &desktop) == 0 && desktop.w == screenWidth &&
+                          desktop.h == screenHeight;
+    int width = 0, height = 0;
+    SDL_GL_GetDrawableSize(deviceContext, &width, &height);
+    if (sameSize && width == screenWidth && height == screenHeight) return;
+    std::string why;
+    if (openVirtualScreen(screenWidth, screenHeight, requestedColorBits, why)) return;
+    std::fprintf(stderr, "halvex: no %dx%d picture: %s\n", screenWidth, screenHeight, why.c_str());
+    showMessageBox("Display Mode Not Compatible", "Chyba");
+    postQuitRequest(0);
 }
 
 SDL_Window* createWindowWithPixelFormat(const char* title, int width, int height, Uint32 flags) {
@@ -187,15 +242,15 @@ void stopVideo() { SDL_Quit(); }
 void changeDisplayMode() {
     SDL_DisplayMode current{};
     wantedModeValid = false;
-    if (SDL_GetDesktopDisplayMode(0, &current) != 0) {
+    if (SDL_GetDesktopDisplayMode(windowDisplay, &current) != 0) {
         showMessageBox("Could Not Enum Display Settings", "Chyba");
         return;
     }
     // Only the size changes: the desktop's pixel format and refresh rate stay in force.
-    const int modes = SDL_GetNumDisplayModes(0);
+    const int modes = SDL_GetNumDisplayModes(windowDisplay);
     for (int i = 0; i < modes; ++i) {
         SDL_DisplayMode mode{};
-        if (SDL_GetDisplayMode(0, i, &mode) != 0) continue;
+        if (SDL_GetDisplayMode(windowDisplay, i, &mode) != 0) continue;
         if (mode.w == screenWidth && mode.h == screenHeight) {
             wantedMode = current;
             wantedMode.w = screenWidth;
@@ -210,8 +265,24 @@ void changeDisplayMode() {
 }
 
 WindowHandle createGLWindow(const char* title, int width, int height, bool fullscreenWindow) {
-    Uint32 flags = 0;
-    if (fullscreenWindow) {
+    // Sizes are pixels: on a scaled (HiDPI) desktop the drawable has more pixels than the window points.
+    Uint32 flags = SDL_WINDOW_ALLOW_HIGHDPI;
+    windowDisplay = chooseDisplay();
+    wantedModeValid = false;
+    virtualFullscreen = fullscreenWindow && !(exclusiveMode && exclusiveModeAvailable());
+    if (virtualFullscreen) {
+        // Alt+Tab away leaves the picture where it is: there is no desktop mode to give back.
+        SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+        SDL_ShowCursor(SDL_DISABLE);
+        cursorHidden = true;
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+        // The window covers the display from the start: without a window manager nothing would resize it.
+        SDL_Rect bounds{0, 0, 0, 0};
+        if (SDL_GetDisplayBounds(windowDisplay, &bounds) == 0 && bounds.w > 0 && bounds.h > 0) {
+            width = bounds.w;
+            height = bounds.h;
+        }
+    } else if (fullscreenWindow) {
         changeDisplayMode();
         SDL_ShowCursor(SDL_DISABLE);
         cursorHidden = true;
@@ -235,7 +306,7 @@ WindowHandle createGLWindow(const char* title, int width, int height, bool fulls
     }
     SDL_ShowWindow(window);
     SDL_RaiseWindow(window);
-    if (fullscreenWindow && !switchFailed) takeDrawableSize(window);
+    if (fullscreenWindow && !virtualFullscreen && !switchFailed) takeDrawableSize(window);
     return window;
 }
 
@@ -260,15 +331,24 @@ void createGLContext() {
         return;
     }
     SDL_GL_MakeCurrent(deviceContext, renderContext);
-    SDL_GL_SetSwapInterval(0);   // frames are rendered back to back
+    setSwapInterval();
+    if (virtualFullscreen) {
+        openVirtualScreenIfNeeded();
+        // The scenes see the picture's size wherever it is shown.
+        clientRect = ClientRect{0, 0, screenWidth, screenHeight};
+    } else {
+        int width = 0, height = 0;
+        SDL_GL_GetDrawableSize(deviceContext, &width, &height);
+        if (width > 0 && height > 0) clientRect = ClientRect{0, 0, width, height};
+    }
     reportObtainedPixelFormat();
-    int width = 0, height = 0;
-    SDL_GL_GetDrawableSize(deviceContext, &width, &height);
-    if (width > 0 && height > 0) clientRect = ClientRect{0, 0, width, height};
 }
+
+int swapIntervalInForce() { return renderContext ? SDL_GL_GetSwapInterval() : 0; }
 
 void destroyGLWindow() {
     if (renderContext) {
+        closeVirtualScreen();
         SDL_GL_MakeCurrent(deviceContext, nullptr);
         SDL_GL_DeleteContext(renderContext);
         renderContext = nullptr;
@@ -287,7 +367,16 @@ void setWindowIcon(int width, int height, std::vector<uint8_t> rgba) {
 }
 
 void swapFrame() {
-    if (deviceContext) SDL_GL_SwapWindow(deviceContext);
+    if (!deviceContext) return;
+    if (!virtualScreenOpen()) {
+        SDL_GL_SwapWindow(deviceContext);
+        return;
+    }
+    int width = 0, height = 0;
+    SDL_GL_GetDrawableSize(deviceContext, &width, &height);
+    presentVirtualScreen(width, height);
+    SDL_GL_SwapWindow(deviceContext);
+    resumeVirtualScreen();
 }
 
 PixelFormatInfo obtainedPixelFormat() {
@@ -302,5 +391,12 @@ PixelFormatInfo obtainedPixelFormat() {
     SDL_GL_GetAttribute(SDL_GL_STENCIL_SIZE, &info.stencil);
     SDL_GL_GetAttribute(SDL_GL_DOUBLEBUFFER, &doubleBuffer);
     info.doubleBuffered = doubleBuffer != 0;
+    if (virtualScreenOpen()) {   // the frames are drawn there, not in the window's own buffers
+        const VirtualScreenFormat drawn = virtualScreenFormat();
+        info.red = drawn.red;
+        info.green = drawn.green;
+        info.blue = drawn.blue;
+        info.depth = drawn.depth;
+    }
     return info;
 }

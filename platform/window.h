@@ -26,7 +26,10 @@ void changeDisplayMode();
 bool setupPixelFormat(WindowHandle drawable);
 void createGLContext();
 void destroyGLWindow();
+// Presents the frame; from the virtual screen, scaled into the window, when full screen needs it.
 void swapFrame();
+// The swap interval the context has: -1 (adaptive) or 1 when the swap waits for the display, 0 with --no-vsync.
+int swapIntervalInForce();
 // The icon task bars show for the window: 8-bit RGBA pixels, rows top first. Given before
 // createGLWindow, it is on the window before the window is mapped, so a task bar never shows it bare.
 void setWindowIcon(int width, int height, std::vector<uint8_t> rgba);

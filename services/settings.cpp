@@ -6,3 +6,7 @@ int screenHeight = 768;
 bool fullscreen = true;
 bool soundEnabled = true;
 int requestedColorBits = 32;
+bool exclusiveMode = false;
+bool stretchPicture = false;
+int displayIndex = 0;
+bool swapInStep = true;

@@ -8,3 +8,9 @@ extern bool soundEnabled;
 
 // Colour and depth bits the program asks of the pixel format: 16 for halvex16, 32 for halvex32.
 extern int requestedColorBits;
+
+// How the full screen is made and frames are presented; the command line sets them, nothing else does.
+extern bool exclusiveMode;    // --exclusive: a real display-mode change (X11) instead of the desktop's full screen
+extern bool stretchPicture;   // --stretch: the picture fills the screen whatever its shape
+extern int displayIndex;      // --display N: the monitor, 0 the primary one
+extern bool swapInStep;       // false with --no-vsync: a frame is shown without waiting for the display

@@ -62,6 +62,29 @@ bool parseSizeOption(int argc, const char* const* argv, int& i, const std::strin
     return true;
 }
 
+constexpr int largestDisplay = 63;   // far beyond any desktop; keeps the number a plain small one
+
+bool parseDisplayOption(int argc, const char* const* argv, int& i, CommandLine& commandLine, std::string& error) {
+    std::string value;
+    if (!takeValue(argc, argv, i, "--display", value)) {
+        error = "--display needs a number (0 is the primary display)";
+        return false;
+    }
+    int number = 0;
+    bool digits = !value.empty() && value.size() <= 2;
+    for (char c : value) {
+        if (c < '0' || c > '9') digits = false;
+        else number = number * 10 + (c - '0');
+    }
+    if (!digits || number > largestDisplay) {
+        error = "bad display \"" + value + "\" for --display (0 to " + std::to_string(largestDisplay) +
+                ", 0 the primary one)";
+        return false;
+    }
+    commandLine.display = number;
+    return true;
+}
+
 std::string optionName(const std::string& arg) { return arg.substr(0, arg.find('=')); }
 }  // namespace
 
@@ -75,6 +98,12 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& commandLin
             if (commandLine.action == CommandLineAction::Run) commandLine.action = CommandLineAction::Version;
         } else if (arg == "--no-sound") commandLine.noSound = true;
         else if (arg == "--no-dialog") commandLine.noDialog = true;
+        else if (arg == "--exclusive") commandLine.exclusive = true;
+        else if (arg == "--stretch") commandLine.stretch = true;
+        else if (arg == "--no-vsync") commandLine.noVsync = true;
+        else if (name == "--display") {
+            if (!parseDisplayOption(argc, argv, i, commandLine, error)) return false;
+        }
         else if (name == "--window" || name == "--fullscreen") {
             if (!parseSizeOption(argc, argv, i, name, name == "--fullscreen", commandLine, error)) return false;
         } else {
@@ -96,6 +125,10 @@ void applyCommandLine(const CommandLine& commandLine) {
                 dialogResolutionId = choice.id;
     }
     if (commandLine.noSound) soundEnabled = false;
+    exclusiveMode = commandLine.exclusive;
+    stretchPicture = commandLine.stretch;
+    displayIndex = commandLine.display;
+    swapInStep = !commandLine.noVsync;
 }
 
 std::string usageText(const std::string& program, int colorBits) {
@@ -106,7 +139,14 @@ std::string usageText(const std::string& program, int colorBits) {
            "and a " + depth + "-bit depth buffer. Escape or closing the window ends it.\n"
            "\n"
            "  --window WxH       windowed, the client area W x H pixels (e.g. 800x600)\n"
-           "  --fullscreen WxH   full screen in the display mode W x H\n"
+           "  --fullscreen WxH   full screen, the demo drawn at W x H and scaled to the display with its shape\n"
+           "                     kept (black bars at the sides or above and below); the display's own\n"
+           "                     resolution never changes\n"
+           "  --exclusive        full screen by changing the display mode to W x H instead (X11 only); a mode\n"
+           "                     the display does not offer is refused with \"Display Mode Not Compatible\"\n"
+           "  --stretch          fill the whole display, ignoring the picture's shape\n"
+           "  --display N        the monitor to use, 0 the primary one (default 0)\n"
+           "  --no-vsync         do not wait for the display's refresh when showing a frame (for measuring)\n"
            "  --no-sound         no music and no sound effects\n"
            "  --no-dialog        start at once with these settings (default 1024x768, full screen, sound)\n"
            "  --help             this text\n"

@@ -12,6 +12,10 @@ struct CommandLine {
     bool fullscreen = true;      // meaningful when sizeGiven
     bool noSound = false;
     bool noDialog = false;
+    bool exclusive = false;   // --exclusive: a real display-mode change for full screen
+    bool stretch = false;     // --stretch: the picture fills the screen, its shape ignored
+    int display = 0;          // --display N: the monitor, 0 the primary one
+    bool noVsync = false;     // --no-vsync: frames are shown without waiting for the display
 };
 
 // Parses argv (argv[0] is the program). On a bad option or size returns false with a one-line message

@@ -7,7 +7,13 @@
 struct SettingsGuard {
     int width = screenWidth, height = screenHeight, ticked = dialogResolutionId;
     bool full = fullscreen, sound = soundEnabled;
+    bool exclusive = exclusiveMode, stretch = stretchPicture, inStep = swapInStep;
+    int display = displayIndex;
     ~SettingsGuard() {
+        exclusiveMode = exclusive;
+        stretchPicture = stretch;
+        swapInStep = inStep;
+        displayIndex = display;
         screenWidth = width;
         screenHeight = height;
         fullscreen = full;

@@ -28,6 +28,10 @@ TEST(CaptureOptions, DefaultsEveryOptionAndFrameCounts) {
     EXPECT_TRUE(o.width == 640 && o.height == 480 && o.sheetPath == "s.png" && o.everyMs == 250.0);
     EXPECT_TRUE(o.audioPath == "a.wav" && o.videoPath == "v.mp4" && o.seed == 7u && o.bits == 16);
     EXPECT_TRUE(!o.sound && o.dataRoot == "/tmp");
+    EXPECT_EQ(o.presentWidth, 0) << "no stand-in display unless asked";
+
+    ASSERT_TRUE(parse({"--benchmark", "--present-to", "1920x1080"}, o, error)) << error;
+    EXPECT_TRUE(o.benchmark && o.presentWidth == 1920 && o.presentHeight == 1080);
 
     // Frames are counted from demo time 0, half open at the end.
     for (const auto& [args, frames] : {std::pair<std::vector<const char*>, long>{{"--to", "2000", "--fps", "10"}, 20},
@@ -61,7 +65,9 @@ TEST(CaptureOptions, BadValuesAndUnknownOptionsAreRefusedWithTheirName) {
                  {{"--at", "1010"}, "whole number of frame steps"},   // 30 steps is 1000 ms, 1010 is not
                  {{"--at", "10,,20"}, ""},                             // any message will do from here on
                  {{"--at", "-5"}, ""},
-                 {{"--benchmark", "--video", "x.mp4"}, ""}};
+                 {{"--benchmark", "--video", "x.mp4"}, ""},
+                 {{"--present-to", "1920x1080"}, "--present-to goes with --benchmark"},
+                 {{"--benchmark", "--present-to", "1920"}, "--present-to"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.args[0] << " " << (c.args.size() > 1 ? c.args[1] : ""));
         CaptureOptions options;

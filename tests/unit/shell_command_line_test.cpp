@@ -83,6 +83,40 @@ TEST(CommandLine, GoodLinesPreselectTheDialogAndNoOptionsChangeNothing) {
     }
 }
 
+TEST(CommandLine, FullScreenAndPresentationOptionsReachTheSettings) {
+    const struct {
+        std::vector<const char*> args;
+        bool exclusive, stretch;
+        int display;
+        bool inStep;
+    } cases[] = {
+        {{}, false, false, 0, true},
+        {{"--exclusive"}, true, false, 0, true},
+        {{"--stretch", "--no-vsync"}, false, true, 0, false},
+        {{"--display", "1"}, false, false, 1, true},
+        {{"--display=12", "--exclusive", "--fullscreen", "800x600"}, true, false, 12, true},
+        {{"--display", "2", "--display", "0"}, false, false, 0, true},
+    };
+    for (const auto& c : cases) {
+        SettingsGuard guard;
+        CommandLine commandLine;
+        std::string error;
+        const std::string line = c.args.empty() ? "(none)" : c.args[0];
+        ASSERT_TRUE(parse(c.args, commandLine, error)) << line << ": " << error;
+        // Set the other way first: applying the line must write every one of them.
+        exclusiveMode = !c.exclusive;
+        stretchPicture = !c.stretch;
+        displayIndex = c.display + 5;
+        swapInStep = !c.inStep;
+        applyCommandLine(commandLine);
+        EXPECT_EQ(exclusiveMode, c.exclusive) << line;
+        EXPECT_EQ(stretchPicture, c.stretch) << line;
+        EXPECT_EQ(displayIndex, c.display) << line;
+        EXPECT_EQ(swapInStep, c.inStep) << line;
+        EXPECT_TRUE(fullscreen) << line << ": none of them turns full screen off";
+    }
+}
+
 TEST(CommandLine, BadLinesAreRefusedNamingTheOptionOrSize) {
     const struct {
         std::vector<const char*> args;
@@ -108,6 +142,14 @@ TEST(CommandLine, BadLinesAreRefusedNamingTheOptionOrSize) {
         {{"--no-sound=yes"}, "unknown option \"--no-sound=yes\""},
         {{"--help=all"}, "unknown option \"--help=all\""},
         {{"--window", "640x480", "--bogus"}, "unknown option \"--bogus\""},
+        {{"--display"}, "--display needs a number"},
+        {{"--display", "-1"}, "bad display \"-1\" for --display"},
+        {{"--display", "64"}, "bad display \"64\""},
+        {{"--display", "one"}, "bad display \"one\""},
+        {{"--display="}, "bad display \"\""},
+        {{"--display", "007"}, "bad display \"007\""},
+        {{"--exclusive=yes"}, "unknown option \"--exclusive=yes\""},
+        {{"--vsync"}, "unknown option \"--vsync\""},
     };
     for (const auto& c : cases) {
         CommandLine commandLine;
@@ -133,7 +175,8 @@ TEST(CommandLine, HelpAndVersionAnswerWithoutStartingAndBadLinesExitWithTwo) {
     std::string out, err;
     EXPECT_EQ(answer({"--help"}, out, err), 0);
     EXPECT_NE(out.find("usage: halvex16"), std::string::npos) << out;
-    for (const char* option : {"--window WxH", "--fullscreen WxH", "--no-sound", "--no-dialog", "--version"})
+    for (const char* option : {"--window WxH", "--fullscreen WxH", "--exclusive", "--stretch", "--display N",
+                               "--no-vsync", "--no-sound", "--no-dialog", "--version"})
         EXPECT_NE(out.find(option), std::string::npos) << option;
     EXPECT_NE(out.find("16-bit colour"), std::string::npos);
 

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "demo/timeline.h"
 #include "services/load_phases.h"
 #include "platform/quit_request.h"
+#include "platform/virtual_screen.h"
 #include "platform/window.h"
 #include "capture_run.h"
 #include "demo/init_demo.h"
@@ -88,6 +90,38 @@ void printFillLimits(const FillLimits& limits) {
                 limits.clearMs, limits.terrainMs, limits.skyMs);
 }
 
+// What the full screen adds to a frame when the display is larger than the picture: the picture scaled
+// into the display (black bars cleared around it), by each way it can be done; the program uses the first.
+void printPresentationCosts(const CaptureOptions& options) {
+    const int displayWidth = options.presentWidth > 0 ? options.presentWidth : 1920;
+    const int displayHeight = options.presentWidth > 0 ? options.presentHeight : 1080;
+    const bool openedHere = !virtualScreenOpen();
+    std::string why;
+    if (openedHere && !openVirtualScreen(options.width, options.height, options.bits, why)) {
+        std::printf("presenting scaled: not measured (%s)\n", why.c_str());
+        return;
+    }
+    const PictureRect picture = placePicture(options.width, options.height, displayWidth, displayHeight, false);
+    // The ways take turns, so that a busy spell of the shared machine falls on all of them alike.
+    constexpr PresentMethod methods[] = {PresentMethod::BlitLinear, PresentMethod::TexturedQuad,
+                                         PresentMethod::BlitNearest, PresentMethod::TexturedQuadNearest};
+    constexpr int rounds = 5, framesPerRound = 12;
+    std::vector<std::vector<double>> ms(std::size(methods));
+    for (int round = 0; round < rounds; ++round)
+        for (size_t i = 0; i < std::size(methods); ++i)
+            ms[i].push_back(measurePresentation(methods[i], displayWidth, displayHeight, framesPerRound));
+    std::printf("presenting %dx%d scaled into %dx%d on a %dx%d display, black bars included (median of %d):",
+                options.width, options.height, picture.width, picture.height, displayWidth, displayHeight,
+                rounds * framesPerRound);
+    for (size_t i = 0; i < std::size(methods); ++i) {
+        const double median = percentile(ms[i], 0.5);
+        if (median < 0.0) std::printf(" %s not available;", presentMethodName(methods[i]));
+        else std::printf(" %s %.2f ms;", presentMethodName(methods[i]), median);
+    }
+    std::printf(" the program uses the first\n");
+    if (openedHere) closeVirtualScreen();
+}
+
 void printPeakMemory() {
     rusage usage{};
     if (getrusage(RUSAGE_SELF, &usage) == 0)
@@ -123,6 +157,16 @@ int runBenchmark(const CaptureOptions& options) {
         return 1;
     }
 
+    if (options.presentWidth > 0) {
+        std::string why;
+        if (!openVirtualScreen(options.width, options.height, options.bits, why) ||
+            !presentIntoStandIn(options.presentWidth, options.presentHeight)) {
+            std::fprintf(stderr, "halvex-capture: no virtual screen for --present-to: %s\n", why.c_str());
+            shutdownDemo();
+            return 1;
+        }
+    }
+
     // A later start is a stall the timeline allows: it lets one scene be measured on its own.
     demoTime = options.fromMs;
     std::vector<std::vector<FrameSample>> sceneFrames(timelineSceneCount);
@@ -139,8 +183,12 @@ int runBenchmark(const CaptureOptions& options) {
     std::printf("halvex%d at %dx%d, colour %d/%d/%d, depth %d, renderer %s\n", options.bits, options.width,
                 options.height, format.red, format.green, format.blue, format.depth,
                 reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    if (options.presentWidth > 0)
+        std::printf("each frame scaled into a %dx%d display, as the full screen does\n", options.presentWidth,
+                    options.presentHeight);
     for (int scene = 0; scene < timelineSceneCount; ++scene) printSceneLine(scene, sceneFrames[scene]);
     printFillLimits(measureFillLimits(options.width, options.height));
+    printPresentationCosts(options);
     printStartUp(start, loaded, firstFrame);
     printPeakMemory();
     shutdownDemo();

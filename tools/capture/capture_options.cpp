@@ -30,7 +30,11 @@ const char* const captureUsage =
     "  --benchmark        render in real time as fast as possible and print per scene the frames per\n"
     "                     second, median, p95, p99 and worst frame time (with its demo time), the\n"
     "                     fill limit, the start-up time of each loading phase and the peak resident\n"
-    "                     memory (--to sets the end)\n"
+    "                     memory (--to sets the end), and the cost of scaling a --size picture into a\n"
+    "                     1920x1080 display (or the --present-to size), each way the full screen can\n"
+    "                     do it\n"
+    "  --present-to WxH   with --benchmark: draw as the full screen does on a WxH display, each frame\n"
+    "                     scaled into a stand-in of that size (the display's own copy is not counted)\n"
     "  --help             this text\n"
     "Exit codes: 0 done, 1 failed while running, 2 bad options.\n";
 
@@ -76,7 +80,8 @@ bool parseTimes(const char* text, std::vector<double>& times) {
 
 bool takesValue(const std::string& name) {
     static const char* const withValue[] = {"--out", "--from", "--to", "--at", "--fps", "--size", "--sheet",
-                                            "--every", "--audio", "--video", "--seed", "--bits", "--data-root"};
+                                            "--every", "--audio", "--video", "--seed", "--bits", "--data-root",
+                                            "--present-to"};
     for (const char* option : withValue)
         if (name == option) return true;
     return false;
@@ -111,6 +116,8 @@ bool applyOption(const std::string& name, const char* value, CaptureOptions& o, 
         o.bits = static_cast<int>(number);
     } else if (name == "--size") {
         if (!parseSize(value, o.width, o.height)) return bad("WIDTHxHEIGHT, each 16 to 8192");
+    } else if (name == "--present-to") {
+        if (!parseSize(value, o.presentWidth, o.presentHeight)) return bad("WIDTHxHEIGHT, each 16 to 8192");
     } else if (name == "--at") {
         if (!parseTimes(value, o.atMs)) return bad("comma-separated milliseconds");
     }
@@ -130,6 +137,10 @@ bool checkConsistency(CaptureOptions& o, std::string& error) {
         }
     }
     if (!o.atMs.empty() && !o.toGiven) o.toMs = *std::max_element(o.atMs.begin(), o.atMs.end()) + 1000.0 / o.fps;
+    if (o.presentWidth > 0 && !o.benchmark) {
+        error = "--present-to goes with --benchmark";
+        return false;
+    }
     if (!o.videoPath.empty() && o.benchmark) {
         error = "--video and --benchmark do not go together";
         return false;

@@ -19,6 +19,7 @@ struct CaptureOptions {
     int bits = 32;                    // pixel format: 16 or 32
     bool sound = true;
     bool benchmark = false;
+    int presentWidth = 0, presentHeight = 0;   // --present-to: a stand-in display the frames are scaled to
     bool help = false;
     std::string dataRoot;             // folder holding data/, empty: the programs' data search
 };

@@ -70,6 +70,7 @@ void applyCaptureSettings(const CaptureOptions& options) {
     screenWidth = options.width;
     screenHeight = options.height;
     fullscreen = false;
+    swapInStep = false;   // the virtual clock decides the pace, and the benchmark times frames, not refreshes
     soundEnabled = options.sound;
     requestedColorBits = options.bits;
     setMessageBoxSink(printMessageBoxToStderr);
