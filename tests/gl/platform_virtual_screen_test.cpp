@@ -20,7 +20,7 @@ struct ProgramWindow {
         screenWidth = width;
         screenHeight = height;
         fullscreen = full;
-        started = startVideo();
+        started = startVideo(VideoDrivers::offscreen);
         if (!started) return;
         windowHandle = createGLWindow(windowTitle, width, height, full);
         if (windowHandle) createGLContext();
