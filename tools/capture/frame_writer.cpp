@@ -1,0 +1,71 @@
+// The writer thread owns the contact sheet and the video pipe while it runs; the render loop only
+// hands it pixels.
+#include "frame_writer.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "supersample.h"
+
+namespace {
+std::string sheetLabel(double ms) {
+    char label[32];
+    std::snprintf(label, sizeof label, "%.1f S", ms / 1000.0);
+    return label;
+}
+
+void writeJob(FrameWriter& writer, const FrameJob& job, RgbPicture& picture) {
+    averageBlocks(job.bottomFirst, writer.width, writer.height, writer.supersample, picture);
+    if (job.png && !writePng(writer.outDir + "/" + frameFileName(job.ms), picture)) writer.ok = false;
+    if (job.sheet && writer.sheet) addThumbnail(*writer.sheet, picture, sheetLabel(job.ms));
+    if (job.video && writer.video && !writeVideoFrame(*writer.video, picture)) writer.ok = false;
+}
+
+void writeFrames(FrameWriter* writer) {
+    RgbPicture picture;
+    for (;;) {
+        FrameJob job;
+        {
+            std::unique_lock lock(writer->mutex);
+            writer->changed.wait(lock, [&] { return !writer->jobs.empty() || writer->closing; });
+            if (writer->jobs.empty()) return;
+            job = std::move(writer->jobs.front());
+        }
+        writeJob(*writer, job, picture);
+        {
+            // The job leaves the queue only when written, so the count bounds the frames held.
+            std::lock_guard lock(writer->mutex);
+            writer->jobs.pop_front();
+        }
+        writer->changed.notify_all();
+    }
+}
+}  // namespace
+
+std::string frameFileName(double ms) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame-%07lld.png", static_cast<long long>(std::llround(ms)));
+    return name;
+}
+
+void startFrameWriter(FrameWriter& writer) { writer.thread = std::thread(writeFrames, &writer); }
+
+void queueFrame(FrameWriter& writer, FrameJob job) {
+    std::unique_lock lock(writer.mutex);
+    writer.changed.wait(lock, [&] { return writer.jobs.size() < framesInFlight; });
+    writer.jobs.push_back(std::move(job));
+    lock.unlock();
+    writer.changed.notify_all();
+}
+
+bool finishFrameWriter(FrameWriter& writer) {
+    if (writer.thread.joinable()) {
+        {
+            std::lock_guard lock(writer.mutex);
+            writer.closing = true;
+        }
+        writer.changed.notify_all();
+        writer.thread.join();
+    }
+    return writer.ok;
+}
