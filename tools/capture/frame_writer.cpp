@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <memory>
 
 #include "supersample.h"
 
@@ -14,24 +15,39 @@ std::string sheetLabel(double ms) {
     return label;
 }
 
-void writeJob(FrameWriter& writer, const FrameJob& job, RgbPicture& picture) {
-    averageBlocks(job.bottomFirst, writer.width, writer.height, writer.supersample, picture);
-    if (job.png && !writePng(writer.outDir + "/" + frameFileName(job.ms), picture)) writer.ok = false;
-    if (job.sheet && writer.sheet) addThumbnail(*writer.sheet, picture, sheetLabel(job.ms));
-    if (job.video && writer.video && !writeVideoFrame(*writer.video, picture)) writer.ok = false;
+void collectPngWrites(FrameWriter& writer, size_t keep) {
+    while (writer.pngWrites.size() > keep) {
+        if (!writer.pngWrites.front().get()) writer.ok = false;
+        writer.pngWrites.pop_front();
+    }
+}
+
+void writeJob(FrameWriter& writer, const FrameJob& job) {
+    auto picture = std::make_shared<RgbPicture>();
+    averageBlocks(job.bottomFirst, writer.width, writer.height, writer.supersample, *picture);
+    if (job.sheet && writer.sheet) addThumbnail(*writer.sheet, *picture, sheetLabel(job.ms));
+    if (job.video && writer.video && !writeVideoFrame(*writer.video, *picture)) writer.ok = false;
+    if (job.png) {
+        collectPngWrites(writer, pngEncodersAtOnce - 1);
+        const std::string path = writer.outDir + "/" + frameFileName(job.ms);
+        writer.pngWrites.push_back(std::async(std::launch::async, [path, picture] { return writePng(path, *picture); }));
+    }
 }
 
 void writeFrames(FrameWriter* writer) {
-    RgbPicture picture;
     for (;;) {
         FrameJob job;
         {
             std::unique_lock lock(writer->mutex);
             writer->changed.wait(lock, [&] { return !writer->jobs.empty() || writer->closing; });
-            if (writer->jobs.empty()) return;
+            if (writer->jobs.empty()) {
+                lock.unlock();
+                collectPngWrites(*writer, 0);
+                return;
+            }
             job = std::move(writer->jobs.front());
         }
-        writeJob(*writer, job, picture);
+        writeJob(*writer, job);
         {
             // The job leaves the queue only when written, so the count bounds the frames held.
             std::lock_guard lock(writer->mutex);

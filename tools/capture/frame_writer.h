@@ -1,10 +1,12 @@
 // Frames leave the render loop through a short queue: a thread of their own averages, flips and writes
-// them (PNG, contact sheet, video) while the next frame renders. At most framesInFlight frames wait, so
-// a slow disk or encoder holds the renderer back instead of filling memory.
+// them (PNG, contact sheet, video) while the next frame renders, with up to two PNG files compressed at
+// once. At most framesInFlight frames wait and pngEncodersAtOnce are compressed, so a slow disk or
+// encoder holds the renderer back instead of filling memory.
 #pragma once
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <future>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -14,6 +16,7 @@
 #include "video_encoder.h"
 
 constexpr size_t framesInFlight = 3;
+constexpr size_t pngEncodersAtOnce = 2;   // PNG compression is the slowest step: two frames at a time
 
 struct FrameJob {
     double ms = 0.0;                   // demo time of the frame
@@ -34,6 +37,7 @@ struct FrameWriter {
     std::condition_variable changed;
     std::deque<FrameJob> jobs;
     bool closing = false;
+    std::deque<std::future<bool>> pngWrites;   // oldest first; owned by the writer thread
 };
 
 void startFrameWriter(FrameWriter& writer);
