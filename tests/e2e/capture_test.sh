@@ -37,6 +37,14 @@ count=$(ls "$work/a/frames" | wc -l)
 [ "$(identify -format '%w' "$work/a/sheet.png")" -gt 0 ] || fail "no contact sheet"
 check
 
+# Progress off a terminal is plain lines; on one (script gives the run a terminal) a line updated in place.
+grep -q $'\r' "$work/a/log.txt" && fail "the log of a run off a terminal holds carriage returns"
+grep -q '^frame 20/20  demo time 1.900 s' "$work/a/log.txt" || fail "no final progress line: $(cat "$work/a/log.txt")"
+script -qec "$capture --to 1000 --fps 10 --size 160x120 --no-sound" /dev/null >"$work/tty.txt" 2>&1 </dev/null ||
+    fail "the run on a terminal failed: $(cat "$work/tty.txt")"
+grep -q $'\rframe 10/10' "$work/tty.txt" || fail "no progress in place on a terminal: $(cat -A "$work/tty.txt" | head -n 3)"
+check
+
 # 16-bit stereo at 44.1 kHz: 2 s of frames is 88200 sample frames, 352800 bytes after the header.
 bytes=$(( $(stat -c %s "$work/a/sound.wav") - 44 ))
 [ "$bytes" -eq 352800 ] || fail "the sound holds $bytes bytes, expected 352800 (20 frames x 100 ms)"
