@@ -88,6 +88,7 @@ TEST(CaptureOptions, BadValuesAndUnknownOptionsAreRefusedWithTheirName) {
                  {{"--size", "7680x4320", "--supersample", "3"}, "16384"},
                  {{"--video", "x.mp4", "--size", "161x120"}, "even"},
                  {{"--bits", "24"}, "--bits"},        {{"--from", "abc"}, "--from"},
+                 {{"--to", "1e300"}, "--to"},         {{"--every", "1e-300"}, "--every"},
                  {{"--from", "5000", "--to", "1000"}, "ends before it starts"},
                  {{"--from", "1000", "--to", "1000"}, "ends before it starts"},
                  {{"--frobnicate"}, "unknown option '--frobnicate'"},

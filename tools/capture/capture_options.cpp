@@ -47,6 +47,8 @@ const char* const captureUsage =
     "Exit codes: 0 done, 1 failed while running, 2 bad options, 130 stopped by a signal.\n";
 
 namespace {
+constexpr double maxRunMs = 1e9;   // 11 days: frame counts stay far inside 64 bits at any rate
+
 bool parseNumber(const char* text, double& value) {
     if (!text || !*text) return false;
     errno = 0;
@@ -107,12 +109,13 @@ bool applyOption(const std::string& name, const char* value, CaptureOptions& o, 
     else if (name == "--video") o.videoPath = value;
     else if (name == "--data-root") o.dataRoot = value;
     else if (name == "--from") {
-        if (!parseNumber(value, o.fromMs) || o.fromMs < 0) return bad("milliseconds, 0 or more");
+        if (!parseNumber(value, o.fromMs) || o.fromMs < 0 || o.fromMs > maxRunMs) return bad("milliseconds, 0 to 1000000000");
     } else if (name == "--to") {
-        if (!parseNumber(value, o.toMs) || o.toMs < 0) return bad("milliseconds, 0 or more");
+        if (!parseNumber(value, o.toMs) || o.toMs < 0 || o.toMs > maxRunMs) return bad("milliseconds, 0 to 1000000000");
         o.toGiven = true;
     } else if (name == "--every") {
-        if (!parseNumber(value, o.everyMs) || o.everyMs <= 0) return bad("milliseconds, more than 0");
+        // A step below a millisecond could vanish against a large demo time and never end the plan.
+        if (!parseNumber(value, o.everyMs) || o.everyMs < 1.0) return bad("milliseconds, 1 or more");
     } else if (name == "--fps") {
         if (!parseFrameRate(value, o.fps)) return bad("a whole number or a ratio N/D of whole numbers, 1 to 1000 a second");
     } else if (name == "--supersample") {
