@@ -33,6 +33,8 @@ const CreditLine creditLines[creditLineCount] = {
     {-2.3f, "2005", 0.04f, 0.04f},
 };
 
+float creditsScrollAfterFrame(float scroll, float t) { return scroll + t * 2e-8f; }
+
 void drawCredits(float t) {
     glDisable(GL_LIGHTING);
     glViewport(0, 0, screenWidth, screenHeight);
@@ -42,7 +44,7 @@ void drawCredits(float t) {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glColor3f(1.0f, 1.0f, 1.0f);
-    creditsScroll = creditsScroll + t * 2e-8f;
+    creditsScroll = creditsScrollAfterFrame(creditsScroll, t);
     for (const CreditLine& line : creditLines)
         printText(0, 0.5f, creditsScroll + line.offset, line.glyphWidth, line.glyphHeight, "%s", line.text);
     glEnable(GL_LIGHTING);

@@ -10,7 +10,12 @@ struct CreditLine {
 };
 
 constexpr int creditLineCount = 23;
+constexpr float startCreditsScroll = -0.7f;   // screen heights: the block starts below the screen
+constexpr double creditsStartMs = 20000.0;    // scene-4 time at which the credits begin
 extern const CreditLine creditLines[creditLineCount];
 
 // t: ms since the credits began. Moves the block once per frame by t x 2e-8 and draws every line.
 void drawCredits(float t);
+
+// The scroll after one more frame at credits time t (ms), in the float steps drawCredits takes.
+float creditsScrollAfterFrame(float scroll, float t);

@@ -19,7 +19,6 @@ const Vector3 orbitPath[8] = {{-500, 400, -500}, {-500, 400, -500}, {1000, 300, 
 constexpr double approachEndMs = 5000.0;
 constexpr double segmentsPerMs = 0.0002;   // one path segment per 5000 ms
 constexpr int segmentsPerLap = 5;
-constexpr double creditsStartMs = 20000.0;
 constexpr double secondLogoEndMs = 25000.0;
 
 void setFogAndLights() {

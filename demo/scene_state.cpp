@@ -1,13 +1,14 @@
 // Start-up values of the shared scene state, kept in one place so a reset gives the same values.
 #include "demo/scene_state.h"
 
+#include "demo/credits.h"
+
 namespace {
 constexpr Vector3 startCameraEye{-2000.0f, 0.0f, 0.0f};
 constexpr Vector3 startCameraTarget{0.0f, 0.0f, 0.0f};
 constexpr Vector3 startShipPosition{1270.0f, -960.0f, 290.0f};
 constexpr Vector3 startModulePosition{380.0f, 150.0f, 0.0f};
 constexpr float startLogoZoom = 1.0f;
-constexpr float startCreditsScroll = -0.7f;
 }  // namespace
 
 Vector3 cameraEye = startCameraEye;

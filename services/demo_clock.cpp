@@ -12,6 +12,9 @@ namespace {
 // Without a high-resolution counter the tick count stands in, in milliseconds.
 bool usingTickCount = false;
 
+bool demoTimePinned = false;
+double pinnedDemoTime = 0.0;   // ms
+
 int64_t readClockCounter() { return usingTickCount ? static_cast<int64_t>(readTickCount()) : readCounter(); }
 }  // namespace
 
@@ -29,5 +32,11 @@ void advanceDemoClock() {
     if (usingTickCount) elapsed = static_cast<uint32_t>(now - lastCount);   // the tick count wraps
     frameTime = static_cast<double>(elapsed) * secondsPerCount * 1000.0;
     lastCount = readClockCounter();
-    demoTime = demoTime + frameTime;
+    demoTime = demoTimePinned ? pinnedDemoTime : demoTime + frameTime;
+    demoTimePinned = false;
+}
+
+void pinNextDemoTime(double ms) {
+    demoTimePinned = true;
+    pinnedDemoTime = ms;
 }

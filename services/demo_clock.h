@@ -10,3 +10,8 @@ extern int64_t lastCount;       // counter value where the current frame interva
 
 void startDemoClock();
 void advanceDemoClock();   // steps 1 to 4 of a frame: read the counter, add the elapsed time
+
+// The capture tool's exact frame times: the next advanceDemoClock sets demoTime to ms instead of adding
+// frameTime to it (frameTime is still read from the counter). A sum of rounded steps drifts; k x step
+// computed once does not.
+void pinNextDemoTime(double ms);

@@ -8,6 +8,12 @@ check() { passed=$((passed + 1)); }
 
 "$capture" --help >"$work/help.txt" || fail "--help did not exit 0"
 grep -q -- '--at' "$work/help.txt" && grep -q -- '--benchmark' "$work/help.txt" || fail "--help does not explain the options"
+# It says where the whole demo ends, found for the rate asked: the credits take longer at lower rates.
+"$capture" --help --fps 10 >"$work/help10.txt" || fail "--help --fps 10 did not exit 0"
+at30=$(sed -n 's/.*the demo ends at \([0-9.]*\) s at 30 fps.*/\1/p' "$work/help.txt")
+at10=$(sed -n 's/.*the demo ends at \([0-9.]*\) s at 10 fps.*/\1/p' "$work/help10.txt")
+[ -n "$at30" ] && [ -n "$at10" ] && awk -v a="$at30" -v b="$at10" 'BEGIN { exit !(a > 300 && b > a) }' ||
+    fail "--help gives the end as '$at30' s at 30 fps and '$at10' s at 10 fps"
 check
 
 "$capture" --size 12x 2>"$work/err.txt"; code=$?
@@ -29,6 +35,14 @@ count=$(ls "$work/a/frames" | wc -l)
 [ -f "$work/a/frames/frame-0000000.png" ] && [ -f "$work/a/frames/frame-0001900.png" ] || fail "frame names: $(ls "$work/a/frames" | head -3)"
 [ "$(identify -format '%wx%h' "$work/a/frames/frame-0001000.png")" = "160x120" ] || fail "frame size is not 160x120"
 [ "$(identify -format '%w' "$work/a/sheet.png")" -gt 0 ] || fail "no contact sheet"
+check
+
+# Progress off a terminal is plain lines; on one (script gives the run a terminal) a line updated in place.
+grep -q $'\r' "$work/a/log.txt" && fail "the log of a run off a terminal holds carriage returns"
+grep -q '^frame 20/20  demo time 1.900 s' "$work/a/log.txt" || fail "no final progress line: $(cat "$work/a/log.txt")"
+script -qec "$capture --to 1000 --fps 10 --size 160x120 --no-sound" /dev/null >"$work/tty.txt" 2>&1 </dev/null ||
+    fail "the run on a terminal failed: $(cat "$work/tty.txt")"
+grep -q $'\rframe 10/10' "$work/tty.txt" || fail "no progress in place on a terminal: $(cat -A "$work/tty.txt" | head -n 3)"
 check
 
 # 16-bit stereo at 44.1 kHz: 2 s of frames is 88200 sample frames, 352800 bytes after the header.

@@ -5,11 +5,18 @@
 #include <vector>
 
 #include "capture_options.h"
+#include "video_encoder.h"
 
 namespace {
 bool parse(std::vector<const char*> args, CaptureOptions& options, std::string& error) {
     args.insert(args.begin(), "halvex-capture");
     return parseCaptureOptions(static_cast<int>(args.size()), args.data(), options, error);
+}
+
+bool has(const std::vector<std::string>& args, const std::string& name, const std::string& value) {
+    for (size_t i = 0; i + 1 < args.size(); ++i)
+        if (args[i] == name && args[i + 1] == value) return true;
+    return false;
 }
 }  // namespace
 
@@ -17,17 +24,26 @@ TEST(CaptureOptions, DefaultsEveryOptionAndFrameCounts) {
     CaptureOptions o;
     std::string error;
     ASSERT_TRUE(parse({}, o, error)) << error;
-    EXPECT_TRUE(o.fps == 30 && o.width == 1024 && o.height == 768 && o.toMs == 189000.0 && o.sound && o.bits == 32);
+    EXPECT_TRUE(o.fps.num == 30 && o.fps.den == 1 && o.width == 1024 && o.height == 768 && o.sound && o.bits == 32);
+    EXPECT_TRUE(o.supersample == 1 && o.sampleRate == 44100 && o.preset == VideoPreset::web);
+    // Without --to the end is the demo's, found from the data when the run starts.
+    EXPECT_FALSE(o.toGiven);
+    settleRunEnd(o, 324800.0);
+    EXPECT_EQ(o.toMs, 324800.0);
 
     ASSERT_TRUE(parse({"--out", "f", "--from", "1000", "--to", "2500", "--fps", "10", "--size", "640x480", "--sheet",
-                       "s.png", "--every", "250", "--audio", "a.wav", "--video", "v.mp4", "--seed", "7", "--bits",
-                       "16", "--no-sound", "--data-root", "/tmp"},
+                       "s.png", "--every", "250", "--audio", "a.wav", "--video", "v.mkv", "--seed", "7", "--bits",
+                       "16", "--no-sound", "--data-root", "/tmp", "--supersample", "3", "--rate", "48000",
+                       "--preset", "master"},
                       o, error))
         << error;
-    EXPECT_TRUE(o.outDir == "f" && o.fromMs == 1000.0 && o.toMs == 2500.0 && o.fps == 10);
+    EXPECT_TRUE(o.outDir == "f" && o.fromMs == 1000.0 && o.toMs == 2500.0 && o.fps.num == 10 && o.fps.den == 1);
     EXPECT_TRUE(o.width == 640 && o.height == 480 && o.sheetPath == "s.png" && o.everyMs == 250.0);
-    EXPECT_TRUE(o.audioPath == "a.wav" && o.videoPath == "v.mp4" && o.seed == 7u && o.bits == 16);
-    EXPECT_TRUE(!o.sound && o.dataRoot == "/tmp");
+    EXPECT_TRUE(o.audioPath == "a.wav" && o.videoPath == "v.mkv" && o.seed == 7u && o.bits == 16);
+    EXPECT_TRUE(!o.sound && o.dataRoot == "/tmp" && o.supersample == 3 && o.sampleRate == 48000);
+    EXPECT_TRUE(o.preset == VideoPreset::master);
+    settleRunEnd(o, 324800.0);   // a given --to stays
+    EXPECT_EQ(o.toMs, 2500.0);
     EXPECT_EQ(o.presentWidth, 0) << "no stand-in display unless asked";
 
     ASSERT_TRUE(parse({"--benchmark", "--present-to", "1920x1080"}, o, error)) << error;
@@ -35,10 +51,13 @@ TEST(CaptureOptions, DefaultsEveryOptionAndFrameCounts) {
 
     // Frames are counted from demo time 0, half open at the end.
     for (const auto& [args, frames] : {std::pair<std::vector<const char*>, long>{{"--to", "2000", "--fps", "10"}, 20},
-                                       {{"--to", "1000"}, 30}, {{"--to", "1001"}, 31}}) {
+                                       {{"--to", "1000"}, 30},
+                                       {{"--to", "1001"}, 31},
+                                       {{"--to", "1001", "--fps", "30000/1001"}, 30},
+                                       {{"--to", "1002", "--fps", "30000/1001"}, 31}}) {
         CaptureOptions counted;
         ASSERT_TRUE(parse(args, counted, error)) << error;
-        EXPECT_EQ(framesToRender(counted), frames) << args[1];
+        EXPECT_EQ(framesToRender(counted), frames) << args[1] << " " << args[args.size() - 1];
     }
 
     // --at times must be whole frame steps; the run goes just past the last one.
@@ -48,6 +67,11 @@ TEST(CaptureOptions, DefaultsEveryOptionAndFrameCounts) {
     EXPECT_EQ(frameAtTime(o, 130500), 3915);
     EXPECT_EQ(framesToRender(o), 6001);
     EXPECT_NEAR(frameTimeMs(o, 6000), 200000.0, 1e-9);
+    // At 30000/1001 fps, 1001 ms is 30 frames; 1000 ms lies between two.
+    ASSERT_TRUE(parse({"--fps", "30000/1001", "--at", "1001,0"}, o, error)) << error;
+    EXPECT_EQ(frameAtTime(o, 1001), 30);
+    EXPECT_EQ(framesToRender(o), 31);
+    EXPECT_FALSE(parse({"--fps", "30000/1001", "--at", "1000"}, o, error));
 }
 
 TEST(CaptureOptions, BadValuesAndUnknownOptionsAreRefusedWithTheirName) {
@@ -56,8 +80,19 @@ TEST(CaptureOptions, BadValuesAndUnknownOptionsAreRefusedWithTheirName) {
         const char* message;   // a part of the error message
     } cases[] = {{{"--size", "800"}, "--size"},      {{"--size", "0x600"}, "--size"},
                  {{"--size", "800x600x2"}, "--size"}, {{"--size", "-800x600"}, "--size"},
+                 {{"--size", "7681x4320"}, "--size"}, {{"--size", "7680x4321"}, "--size"},
                  {{"--fps", "0"}, "--fps"},           {{"--fps", "2.5"}, "--fps"},
+                 {{"--fps", "60000/"}, "--fps"},      {{"--fps", "/1001"}, "--fps"},
+                 {{"--fps", "1/2"}, "--fps"},         {{"--fps", "1001/1"}, "--fps"},
+                 {{"--fps", "60000/0"}, "--fps"},     {{"--fps", "30/1/1"}, "--fps"},
+                 {{"--fps", "-30"}, "--fps"},         {{"--fps", "99999999999"}, "--fps"},
+                 {{"--supersample", "0"}, "--supersample"}, {{"--supersample", "5"}, "--supersample"},
+                 {{"--rate", "22050"}, "--rate"},     {{"--preset", "dvd"}, "--preset"},
+                 {{"--preset", "web"}, "--preset needs --video"},
+                 {{"--size", "7680x4320", "--supersample", "3"}, "16384"},
+                 {{"--video", "x.mp4", "--size", "161x120"}, "even"},
                  {{"--bits", "24"}, "--bits"},        {{"--from", "abc"}, "--from"},
+                 {{"--to", "1e300"}, "--to"},         {{"--every", "1e-300"}, "--every"},
                  {{"--from", "5000", "--to", "1000"}, "ends before it starts"},
                  {{"--from", "1000", "--to", "1000"}, "ends before it starts"},
                  {{"--frobnicate"}, "unknown option '--frobnicate'"},
@@ -76,4 +111,33 @@ TEST(CaptureOptions, BadValuesAndUnknownOptionsAreRefusedWithTheirName) {
         EXPECT_NE(error.find(c.message), std::string::npos) << error;
         EXPECT_FALSE(error.empty());
     }
+    // The largest sizes are allowed, an odd size for the lossless master too.
+    CaptureOptions options;
+    std::string error;
+    EXPECT_TRUE(parse({"--size", "7680x4320", "--supersample", "2"}, options, error)) << error;
+    EXPECT_TRUE(parse({"--video", "x.mkv", "--preset", "master", "--size", "161x121"}, options, error)) << error;
+}
+
+TEST(CaptureOptions, PresetsAskFfmpegForWhatTheVideoSitesAndArchivesWant) {
+    const FrameRate ntsc{60000, 1001};
+    const auto web = ffmpegArguments(VideoPreset::web, "out.mp4", 2880, 2160, ntsc, 44100);
+    EXPECT_TRUE(has(web, "-framerate", "60000/1001") && has(web, "-video_size", "2880x2160"));
+    EXPECT_TRUE(has(web, "-c:v", "libx264") && has(web, "-profile:v", "high") && has(web, "-pix_fmt", "yuv420p"));
+    EXPECT_TRUE(has(web, "-g", "30") && has(web, "-bf", "2") && has(web, "-flags", "+cgop"));
+    EXPECT_TRUE(has(web, "-c:a", "aac") && has(web, "-ar", "48000") && has(web, "-movflags", "+faststart"));
+    EXPECT_TRUE(has(web, "-ar", "44100"));   // the raw sound going in, resampled to 48 kHz for AAC
+    EXPECT_EQ(web.back(), "out.mp4");
+
+    const auto master = ffmpegArguments(VideoPreset::master, "out.mkv", 1440, 1080, FrameRate{50, 1}, 48000);
+    EXPECT_TRUE(has(master, "-c:v", "ffv1") && has(master, "-c:a", "flac") && has(master, "-f", "matroska"));
+    EXPECT_TRUE(has(master, "-pix_fmt", "bgr0"));   // RGB kept as it is: no chroma subsampling, no matrix
+
+    const auto silent = ffmpegArguments(VideoPreset::web, "s.mp4", 160, 120, FrameRate{10, 1}, 0);
+    for (const std::string& arg : silent) EXPECT_NE(arg, "pipe:3");
+
+    // Half the frame rate, rounded: 29.97 gives 30, 25 gives 13, 1 gives 1.
+    EXPECT_EQ(webGopFrames(FrameRate{30000, 1001}), 15);
+    EXPECT_EQ(webGopFrames(FrameRate{25, 1}), 13);
+    EXPECT_EQ(webGopFrames(FrameRate{1, 1}), 1);
+    EXPECT_EQ(webGopFrames(FrameRate{24000, 1001}), 12);
 }

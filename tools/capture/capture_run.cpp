@@ -4,7 +4,6 @@
 #include "capture_run.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -28,13 +27,13 @@
 #include "image/gl_api.h"
 #include "particles/emitter_spawn.h"
 #include "sound/loopback_sound.h"
-#include "video_pipe.h"
+#include "demo_end.h"
+#include "frame_writer.h"
+#include "run_control.h"
+#include "video_encoder.h"
 #include "wav_file.h"
 
 namespace {
-constexpr int captureSampleRate = 44100;
-constexpr int64_t countsPerFrameStep = 100000;   // the virtual counter runs at fps x this
-
 struct CaptureOutputs {
     std::string outDir, sheetPath, audioPath, videoPath;
 };
@@ -45,7 +44,6 @@ std::string absolutePath(const std::string& path) {
     const auto absolute = std::filesystem::absolute(path, error);
     return error ? path : absolute.string();
 }
-
 }  // namespace
 
 bool enterDataRoot(const CaptureOptions& options) {
@@ -67,14 +65,15 @@ bool enterDataRoot(const CaptureOptions& options) {
 }
 
 void applyCaptureSettings(const CaptureOptions& options) {
-    screenWidth = options.width;
-    screenHeight = options.height;
+    screenWidth = options.width * options.supersample;
+    screenHeight = options.height * options.supersample;
     fullscreen = false;
     swapInStep = false;   // the virtual clock decides the pace, and the benchmark times frames, not refreshes
     soundEnabled = options.sound;
     requestedColorBits = options.bits;
     setMessageBoxSink(printMessageBoxToStderr);
 }
+
 
 namespace {
 // Paths the user gave are taken from where the tool was started, before the demo moves to its data.
@@ -86,9 +85,10 @@ CaptureOutputs absoluteOutputs(const CaptureOptions& options) {
 bool startDemo(const CaptureOptions& options) {
     std::srand(options.seed);
     if (!startVideo(VideoDrivers::offscreen)) return false;
-    WindowHandle window = createGLWindow(windowTitle, options.width, options.height, false);
+    const int width = options.width * options.supersample, height = options.height * options.supersample;
+    WindowHandle window = createGLWindow(windowTitle, width, height, false);
     if (!window) {
-        std::fprintf(stderr, "halvex-capture: the offscreen window could not be created\n");
+        std::fprintf(stderr, "halvex-capture: the offscreen window could not be created at %dx%d\n", width, height);
         return false;
     }
     initDemo(window);
@@ -96,111 +96,122 @@ bool startDemo(const CaptureOptions& options) {
         std::fprintf(stderr, "halvex-capture: the demo asked to quit while loading; nothing is rendered\n");
         return false;
     }
+    GLint viewport[2] = {0, 0};
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    if (viewport[0] < width || viewport[1] < height) {
+        std::fprintf(stderr, "halvex-capture: the renderer draws at most %dx%d, less than %dx%d\n", viewport[0],
+                     viewport[1], width, height);
+        return false;
+    }
     return true;
 }
 
-void readFrame(RgbPicture& frame) {
-    frame.width = screenWidth;
-    frame.height = screenHeight;
-    std::vector<uint8_t> bottomFirst(static_cast<size_t>(frame.width) * frame.height * 3);
-    glFinish();
-    glReadBuffer(GL_FRONT);   // the offscreen drawable is single-buffered; after a swap the front holds the frame
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, frame.width, frame.height, GL_RGB, GL_UNSIGNED_BYTE, bottomFirst.data());
-    frame.pixels.resize(bottomFirst.size());
-    const size_t row = static_cast<size_t>(frame.width) * 3;
-    for (int y = 0; y < frame.height; ++y)
-        std::copy_n(&bottomFirst[(frame.height - 1 - y) * row], row, &frame.pixels[y * row]);
-}
-
-std::string frameFileName(double ms) {
-    char name[32];
-    std::snprintf(name, sizeof name, "frame-%07lld.png", static_cast<long long>(std::llround(ms)));
-    return name;
-}
-
-std::string sheetLabel(double ms) {
-    char label[32];
-    std::snprintf(label, sizeof label, "%.1f S", ms / 1000.0);
-    return label;
-}
-
-// Thumbnails go to the frames at or after each multiple of --every inside the range.
-struct SheetPlan {
-    std::set<long> frames;
+// The frames of the run, by index: [fromFrame, endFrame) is written, [0, endFrame) is rendered.
+struct RunPlan {
+    int64_t fromFrame = 0, endFrame = 0;
+    std::set<int64_t> atFrames;      // --at
+    std::set<int64_t> sheetFrames;   // at or after each multiple of --every inside the range
 };
 
-SheetPlan planSheet(const CaptureOptions& options) {
-    SheetPlan plan;
-    for (double ms = options.fromMs; ms < options.toMs; ms += options.everyMs) {
-        const long frame = static_cast<long>(std::ceil(ms * options.fps / 1000.0 - 1e-9));
-        if (frameTimeMs(options, frame) < options.toMs) plan.frames.insert(frame);
-    }
+RunPlan planRun(const CaptureOptions& o, bool sheet) {
+    RunPlan plan;
+    plan.fromFrame = firstFrameAtOrAfter(o.fps, o.fromMs);
+    plan.endFrame = framesToRender(o);
+    for (double ms : o.atMs) plan.atFrames.insert(frameAtTime(o, ms));
+    if (sheet)
+        for (double ms = o.fromMs; ms < o.toMs; ms += o.everyMs) {
+            const int64_t frame = firstFrameAtOrAfter(o.fps, ms);
+            if (frame < plan.endFrame) plan.sheetFrames.insert(frame);
+        }
     return plan;
 }
-
-long long samplesBefore(long frame, int fps) { return std::llround(static_cast<double>(frame) * captureSampleRate / fps); }
-
-class ProgressLine {
-public:
-    explicit ProgressLine(long total) : total_(total), start_(std::chrono::steady_clock::now()), last_(start_) {}
-    void update(long frame, double demoMs) {
-        const auto now = std::chrono::steady_clock::now();
-        if (now - last_ < std::chrono::seconds(1) && frame + 1 < total_) return;
-        last_ = now;
-        const double seconds = std::chrono::duration<double>(now - start_).count();
-        const double rate = seconds > 0 ? (frame + 1) / seconds : 0.0;
-        const double left = rate > 0 ? (total_ - frame - 1) / rate : 0.0;
-        std::fprintf(stderr, "\rframe %ld/%ld  demo time %.0f ms  %.1f fps  %.0f s left   ", frame + 1, total_, demoMs,
-                     rate, left);
-        if (frame + 1 >= total_) std::fprintf(stderr, "\n");
-    }
-
-private:
-    long total_;
-    std::chrono::steady_clock::time_point start_, last_;
-};
 
 struct CaptureState {
     explicit CaptureState(const CaptureOptions& runOptions) : options(runOptions) {}
     const CaptureOptions& options;
     CaptureOutputs outputs;
-    std::set<long> atFrames;
-    SheetPlan sheetPlan;
+    RunPlan plan;
     ContactSheet sheet;
-    VideoPipe video;
-    std::vector<int16_t> audio;
-    bool soundMixed = false;   // the loopback device was open for the run
+    VideoEncoder video;
+    bool videoRunning = false;
+    FrameWriter writer;
+    WavWriter wav;
+    std::vector<int16_t> soundChunk;
+    int64_t framesRendered = 0;
     bool ok = true;
 };
 
-bool inRange(const CaptureOptions& options, double ms) { return ms >= options.fromMs - 1e-6 && ms < options.toMs; }
-
-void handleFrame(CaptureState& state, long frame, double ms) {
-    const CaptureOptions& o = state.options;
-    const bool writePngFrame = !state.outputs.outDir.empty() &&
-                               (o.atMs.empty() ? inRange(o, ms) : state.atFrames.count(frame) > 0);
-    const bool toSheet = !state.outputs.sheetPath.empty() && state.sheetPlan.frames.count(frame) > 0;
-    const bool toVideo = state.video.pipe && inRange(o, ms);
-    if (!writePngFrame && !toSheet && !toVideo) return;
-    RgbPicture picture;
-    readFrame(picture);
-    if (writePngFrame && !writePng(state.outputs.outDir + "/" + frameFileName(ms), picture)) state.ok = false;
-    if (toSheet) addThumbnail(state.sheet, picture, sheetLabel(ms));
-    if (toVideo && !writeVideoFrame(state.video, picture)) state.ok = false;
+FrameJob jobFor(const CaptureState& state, int64_t frame) {
+    const bool inRange = frame >= state.plan.fromFrame && frame < state.plan.endFrame;
+    FrameJob job;
+    job.ms = frameTimeMs(state.options.fps, frame);
+    job.png = !state.outputs.outDir.empty() &&
+              (state.options.atMs.empty() ? inRange : state.plan.atFrames.count(frame) > 0);
+    job.sheet = !state.outputs.sheetPath.empty() && state.plan.sheetFrames.count(frame) > 0;
+    job.video = state.videoRunning && inRange;
+    return job;
 }
 
-void mixFrameSound(CaptureState& state, long frame, double ms) {
+// The size frames are rendered at when nothing of them is kept. Only the 512 x 512 corner that scene 2
+// feeds back from frame to frame carries pixels over, and it depends on the integer aspect ratio and
+// nothing else of the size as long as both sides hold it; so the small size keeps both and the frames
+// after it are exactly those of a run drawn at full size throughout.
+void smallRenderSize(int width, int height, int& smallWidth, int& smallHeight) {
+    constexpr int corner = 512;
+    const int aspect = width / height;
+    smallWidth = width;
+    smallHeight = height;
+    if (aspect >= 1 && height > corner && width > corner * aspect) {
+        smallWidth = corner * aspect;
+        smallHeight = corner;
+    }
+}
+
+void readFrame(std::vector<uint8_t>& bottomFirst) {
+    bottomFirst.resize(static_cast<size_t>(screenWidth) * screenHeight * 3);
+    glReadBuffer(GL_FRONT);   // the offscreen drawable is single-buffered; after a swap the front holds the frame
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, screenWidth, screenHeight, GL_RGB, GL_UNSIGNED_BYTE, bottomFirst.data());
+}
+
+// One frame at its exact time, full size or small, then the queue drained: SDL's offscreen window is an
+// EGL pbuffer, and eglSwapBuffers on a pbuffer does nothing, so no swap ever makes Mesa flush or wait for
+// the frames it has queued. Without this glFinish llvmpipe keeps accepting frames while earlier ones are
+// still held, and memory grows with the length of the run; with it one frame is in the driver at a time.
+void renderCaptureFrame(const CaptureOptions& o, int64_t frame, bool fullSize) {
+    if (frame > 0) advanceVirtualCounter(countsPerFrame(o.fps));
+    pinNextDemoTime(frameTimeMs(o.fps, frame));
+    const int fullWidth = o.width * o.supersample, fullHeight = o.height * o.supersample;
+    int width = fullWidth, height = fullHeight;
+    if (!fullSize) smallRenderSize(fullWidth, fullHeight, width, height);
+    screenWidth = width;
+    screenHeight = height;
+    const bool small = width != fullWidth || height != fullHeight;
+    if (small) {
+        glEnable(GL_SCISSOR_TEST);   // the clear too stays inside the small picture
+        glScissor(0, 0, width, height);
+    }
+    renderFrame();
+    glFinish();
+    if (small) glDisable(GL_SCISSOR_TEST);
+    screenWidth = fullWidth;
+    screenHeight = fullHeight;
+}
+
+void mixFrameSound(CaptureState& state, int64_t frame) {
     if (!loopbackSoundOpen()) return;
-    const long long count = samplesBefore(frame + 1, state.options.fps) - samplesBefore(frame, state.options.fps);
-    std::vector<int16_t> chunk(static_cast<size_t>(count) * 2);
-    renderLoopbackSamples(chunk.data(), static_cast<int>(count));
-    if (inRange(state.options, ms)) state.audio.insert(state.audio.end(), chunk.begin(), chunk.end());
+    const FrameRate& fps = state.options.fps;
+    const int rate = state.options.sampleRate;
+    const int64_t count = samplesBeforeFrame(fps, rate, frame + 1) - samplesBeforeFrame(fps, rate, frame);
+    state.soundChunk.resize(static_cast<size_t>(count) * 2);
+    renderLoopbackSamples(state.soundChunk.data(), static_cast<int>(count));
+    if (frame < state.plan.fromFrame || frame >= state.plan.endFrame) return;
+    appendStereoWav(state.wav, state.soundChunk.data(), static_cast<int>(count));
+    if (state.videoRunning) writeVideoSound(state.video, state.soundChunk.data(), static_cast<int>(count));
 }
 
 bool prepareOutputs(CaptureState& state) {
     const CaptureOptions& o = state.options;
-    for (double ms : o.atMs) state.atFrames.insert(frameAtTime(o, ms));
     if (!state.outputs.outDir.empty()) {
         std::error_code error;
         std::filesystem::create_directories(state.outputs.outDir, error);
@@ -209,74 +220,112 @@ bool prepareOutputs(CaptureState& state) {
             return false;
         }
     }
-    if (!state.outputs.sheetPath.empty()) {
-        state.sheetPlan = planSheet(o);
-        startContactSheet(state.sheet, static_cast<int>(state.sheetPlan.frames.size()), o.width, o.height);
+    if (!state.outputs.sheetPath.empty())
+        startContactSheet(state.sheet, static_cast<int>(state.plan.sheetFrames.size()), o.width, o.height);
+    if (!state.outputs.audioPath.empty()) {
+        if (!loopbackSoundOpen()) {
+            std::fprintf(stderr, "halvex-capture: no sound was mixed (--no-sound, or the loopback device is missing)\n");
+            state.ok = false;
+        } else if (!openStereoWav(state.wav, state.outputs.audioPath, o.sampleRate)) {
+            state.ok = false;
+        }
     }
     if (!state.outputs.videoPath.empty()) {
         if (!ffmpegAvailable()) {
             std::fprintf(stderr, "halvex-capture: ffmpeg is not installed, so no video is written "
                                  "(apt-get install ffmpeg); the other outputs are.\n");
             state.ok = false;
-        } else if (!openVideoPipe(state.video, state.outputs.videoPath, o.width, o.height, o.fps)) {
-            std::fprintf(stderr, "halvex-capture: ffmpeg could not be started\n");
+        } else if (startVideoEncoder(state.video, o, state.outputs.videoPath, loopbackSoundOpen())) {
+            state.videoRunning = true;
+        } else {
             state.ok = false;
         }
     }
+    state.writer.outDir = state.outputs.outDir;
+    state.writer.width = o.width;
+    state.writer.height = o.height;
+    state.writer.supersample = o.supersample;
+    state.writer.sheet = state.outputs.sheetPath.empty() ? nullptr : &state.sheet;
+    state.writer.video = state.videoRunning ? &state.video : nullptr;
+    startFrameWriter(state.writer);
     return true;
 }
 
 void finishOutputs(CaptureState& state) {
-    const bool wantSound = !state.outputs.audioPath.empty() || state.video.pipe;
-    std::string audioPath = state.outputs.audioPath;
-    if (wantSound && state.soundMixed) {
-        if (audioPath.empty()) audioPath = state.outputs.videoPath + ".sound.wav";
-        if (!writeStereoWav(audioPath, state.audio, captureSampleRate)) state.ok = false;
-    } else if (!state.outputs.audioPath.empty()) {
-        std::fprintf(stderr, "halvex-capture: no sound was mixed (--no-sound, or the loopback device is missing)\n");
-        state.ok = false;
-        audioPath.clear();
-    } else {
-        audioPath.clear();
-    }
+    if (!finishFrameWriter(state.writer)) state.ok = false;
+    if (state.wav.file && !closeStereoWav(state.wav)) state.ok = false;
     if (!state.outputs.sheetPath.empty() && !writePng(state.outputs.sheetPath, state.sheet.picture)) state.ok = false;
-    if (state.video.pipe && !finishVideo(state.video, state.outputs.videoPath, audioPath)) {
+    if (state.videoRunning && !finishVideoEncoder(state.video)) {
         std::fprintf(stderr, "halvex-capture: ffmpeg failed to write %s\n", state.outputs.videoPath.c_str());
         state.ok = false;
     }
-    if (state.outputs.audioPath.empty() && !audioPath.empty()) std::remove(audioPath.c_str());
+}
+
+void renderRun(CaptureState& state) {
+    const CaptureOptions& o = state.options;
+    Progress progress = startProgress(state.plan.endFrame);
+    for (int64_t frame = 0; frame < state.plan.endFrame && !stopRequested(); ++frame) {
+        FrameJob job = jobFor(state, frame);
+        const bool keep = job.png || job.sheet || job.video;
+        renderCaptureFrame(o, frame, keep);
+        if (keep) {
+            readFrame(job.bottomFirst);
+            queueFrame(state.writer, std::move(job));
+        }
+        mixFrameSound(state, frame);
+        state.framesRendered = frame + 1;
+        showProgress(progress, frame + 1, frameTimeMs(o.fps, frame));
+    }
+    showProgress(progress, state.framesRendered, frameTimeMs(o.fps, std::max<int64_t>(state.framesRendered - 1, 0)), true);
 }
 }  // namespace
 
-int runCapture(const CaptureOptions& options) {
+bool settleCaptureEnd(CaptureOptions& options, FILE* report) {
+    if (options.toGiven) return true;
+    const DemoEnd end = findDemoEnd(options.fps);
+    std::fprintf(report,
+                 "halvex-capture: the demo ends at %.3f s at %s fps: the music ends at %.3f s, the last credit line "
+                 "has left the screen at %.3f s\n",
+                 end.endMs / 1000.0, frameRateText(options.fps).c_str(), end.musicEndMs / 1000.0,
+                 end.creditsGoneMs / 1000.0);
+    settleRunEnd(options, end.endMs);
+    if (options.toMs <= options.fromMs) {
+        std::fprintf(stderr, "halvex-capture: --from %.0f lies after the end of the demo\n", options.fromMs);
+        return false;
+    }
+    return true;
+}
+
+int runCapture(const CaptureOptions& givenOptions) {
+    CaptureOptions options = givenOptions;
     CaptureState state(options);
     state.outputs = absoluteOutputs(options);
     if (!enterDataRoot(options)) return 1;
+    if (!settleCaptureEnd(options, stderr)) return 2;
     applyCaptureSettings(options);
-    installVirtualCounter(static_cast<int64_t>(options.fps) * countsPerFrameStep);
+    installVirtualCounter(counterFrequency(options.fps));
     emitterSpawnTimer = Timer();
-    if (options.sound && !openLoopbackSound(captureSampleRate))
+    if (options.sound && !openLoopbackSound(options.sampleRate))
         std::fprintf(stderr, "halvex-capture: no loopback sound device; the run is silent\n");
-    state.soundMixed = loopbackSoundOpen();
+    state.plan = planRun(options, !state.outputs.sheetPath.empty());
+    installStopHandlers();
     if (!prepareOutputs(state)) return 1;
     if (!startDemo(options)) {
+        finishOutputs(state);
         shutdownDemo();
         closeLoopbackSound();
         return 1;
     }
-
-    const long frames = framesToRender(options);
-    ProgressLine progress(frames);
-    for (long frame = 0; frame < frames; ++frame) {
-        if (frame > 0) advanceVirtualCounter(countsPerFrameStep);
-        renderFrame();
-        const double ms = frameTimeMs(options, frame);
-        handleFrame(state, frame, ms);
-        mixFrameSound(state, frame, ms);
-        progress.update(frame, demoTime);
-    }
+    renderRun(state);
+    finishOutputs(state);
     shutdownDemo();
     closeLoopbackSound();
-    finishOutputs(state);
+    std::fprintf(stderr, "halvex-capture: %lld frames rendered; peak resident memory: %.1f MB\n",
+                 static_cast<long long>(state.framesRendered), peakResidentMegabytes());
+    if (stopRequested()) {
+        std::fprintf(stderr, "halvex-capture: stopped; the files hold the %lld frames rendered from --from on\n",
+                     static_cast<long long>(std::max<int64_t>(0, state.framesRendered - state.plan.fromFrame)));
+        return 130;
+    }
     return state.ok ? 0 : 1;
 }

@@ -1,0 +1,12 @@
+// When the closing credits have left the screen. The block accelerates by a step added once per frame,
+// so the answer depends on the times of the frames: it is found by replaying the scroll frame by frame.
+#pragma once
+#include <cstdint>
+#include <functional>
+
+// The demo time of frame k, for k = 0, 1, 2, ...
+using FrameTimes = std::function<double(int64_t frame)>;
+
+// The first frame at which every credit line lies wholly above the top of the screen, replaying the
+// scroll exactly as scene 4 moves it; -1 when that does not happen before maxFrames.
+int64_t firstFrameWithoutCredits(const FrameTimes& frameMs, int64_t maxFrames);

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# halvex-capture over the whole demo: the default run ends after the music and after the last credit
+# line has left the screen; memory does not grow with the run; frames after --from equal those of a run
+# drawn at full size from 0, through the motion blur that carries pixels from frame to frame; and a
+# supersampled frame is the mean of each block of a render at twice the size.
+source "$(dirname "$0")/lib.sh"
+capture="$build/halvex-capture"
+passed=0
+check() { passed=$((passed + 1)); }
+# Pixels whose three channels are all near white: the credits are white text; the logo, the fog and the
+# clear colour of scene 4 are not.
+white_pixels() {
+    convert "$1" -channel RGB -separate -evaluate-sequence min -threshold 92% -format '%[fx:round(mean*w*h)]' info:
+}
+
+# At 1 fps the credits move once a second, so they leave the screen long after the music (300 s) ends.
+"$capture" --fps 1 --size 160x120 --out "$work/whole" --no-sound 2>"$work/whole.log" || fail "the default run failed"
+end=$(sed -n 's/.*the demo ends at \([0-9.]*\) s at 1 fps.*/\1/p' "$work/whole.log")
+gone=$(sed -n 's/.*has left the screen at \([0-9.]*\) s.*/\1/p' "$work/whole.log")
+[ -n "$end" ] && [ -n "$gone" ] || fail "the run does not say where it ends: $(head -n 3 "$work/whole.log")"
+awk -v e="$end" -v g="$gone" 'BEGIN { exit !(e > g && g > 300) }' || fail "the end $end s is not after the credits ($gone s) and the music"
+last=$(ls "$work/whole" | tail -n 1)
+[ "$last" = "$(printf 'frame-%07d.png' $(awk -v e="$end" 'BEGIN { print (e - 1) * 1000 }'))" ] ||
+    fail "the last frame written is $last for an end at $end s"
+[ "$(white_pixels "$work/whole/frame-0600000.png")" -gt 50 ] || fail "no credit text found at 600 s: the check is blind"
+[ "$(white_pixels "$work/whole/$last")" -eq 0 ] || fail "$last, just before the end, still shows credit text"
+check
+
+# Peak memory of a 60 s run within 10 % of a 10 s run.
+peak() { sed -n 's/.*peak resident memory: \([0-9.]*\) MB.*/\1/p' "$1"; }
+"$capture" --to 10000 --fps 10 --size 320x240 --no-sound 2>"$work/short.log" || fail "the 10 s run failed"
+"$capture" --to 60000 --fps 10 --size 320x240 --no-sound 2>"$work/long.log" || fail "the 60 s run failed"
+short=$(peak "$work/short.log"); long=$(peak "$work/long.log")
+awk -v s="$short" -v l="$long" 'BEGIN { exit !(s > 0 && l < s * 1.1 && l > s * 0.9) }' ||
+    fail "peak memory $short MB for 10 s, $long MB for 60 s"
+check
+
+# 640 x 512 is large enough for the small render before --from (512 x 512 here). Scene 2 starts at 130 s
+# and feeds its picture back every frame; a run from 131 s renders its first second small. The run from 0
+# is drawn at full size throughout because every frame goes into its lossless video.
+"$capture" --to 132000 --fps 2 --size 640x512 --no-sound --video "$work/full.mkv" --preset master 2>"$work/full.log" ||
+    fail "the run from 0 failed: $(cat "$work/full.log")"
+"$capture" --from 131000 --to 132000 --fps 2 --size 640x512 --no-sound --out "$work/from" 2>"$work/from.log" ||
+    fail "the run from 131 s failed"
+[ "$(ls "$work/from" | tr '\n' ' ')" = "frame-0131000.png frame-0131500.png " ] || fail "the run from 131 s wrote $(ls "$work/from")"
+ffmpeg -v error -i "$work/full.mkv" -vf 'select=gte(n\,262)' -vsync 0 -f rawvideo -pix_fmt rgb24 "$work/full.rgb" ||
+    fail "the lossless video does not decode"
+convert "$work"/from/*.png -depth 8 rgb:"$work/from.rgb"
+cmp -s "$work/full.rgb" "$work/from.rgb" || fail "the frames from 131 s differ from those of the run drawn at full size from 0"
+check
+
+# --supersample 2 at 160 x 120 against a render at 320 x 240 averaged here. Both renders are the same
+# picture (the same size, state and times), and the mean of each 2 x 2 block is rounded here as the tool
+# documents (halves up), so no difference at all is allowed: any is a wrong block, row order or rounding.
+# The title's letters (2 s) and the motion blur (140 s), at 5 fps to keep the runs short.
+"$capture" --at 2000,140000 --fps 5 --size 160x120 --supersample 2 --no-sound --out "$work/ss" 2>/dev/null ||
+    fail "the supersampled run failed"
+"$capture" --at 2000,140000 --fps 5 --size 320x240 --no-sound --out "$work/big" 2>/dev/null || fail "the large run failed"
+for t in 0002000 0140000; do
+    convert "$work/big/frame-$t.png" -depth 8 rgb:- | od -An -v -tu1 -w960 >"$work/big.txt"
+    convert "$work/ss/frame-$t.png" -depth 8 rgb:- | od -An -v -tu1 -w480 >"$work/ss.txt"
+    worst=$(awk 'NR == FNR { for (i = 1; i <= NF; ++i) big[FNR - 1, i - 1] = $i; next }
+        { for (x = 0; x < 160; ++x) for (c = 0; c < 3; ++c) {
+              y = FNR - 1; s = 0
+              for (j = 0; j < 2; ++j) for (i = 0; i < 2; ++i) s += big[2 * y + j, (2 * x + i) * 3 + c]
+              d = $(x * 3 + c + 1) - int((s + 2) / 4); if (d < 0) d = -d; if (d > worst) worst = d
+          } }
+        END { print worst + 0 }' "$work/big.txt" "$work/ss.txt")
+    [ "$worst" -eq 0 ] || fail "frame $t: the supersampled picture differs by up to $worst from the mean of the large one"
+done
+# Supersampling smooths: the picture is not simply every other pixel of the large one.
+convert "$work/big/frame-0002000.png" -sample 50% "$work/sampled.png"
+cmp -s <(convert "$work/sampled.png" -depth 8 rgb:-) <(convert "$work/ss/frame-0002000.png" -depth 8 rgb:-) &&
+    fail "the supersampled frame equals a point-sampled one"
+check
+
+echo "capture_demo: $passed passed, 0 failed"
