@@ -49,8 +49,10 @@ describe_program() {
     [ -n "$program_pid" ] || return 0
     if process_running "$program_pid"; then
         echo "  the program (pid $program_pid) is still running; its stack:"
-        timeout -k 5 60 gdb -batch -nx -p "$program_pid" -ex 'thread apply all bt' 2>&1 |
-            grep -E '^(Thread |#[0-9])' | sed 's/^/    /'
+        local stack
+        stack=$(timeout -k 5 60 gdb -batch -nx -p "$program_pid" -ex 'thread apply all bt' 2>&1)
+        # Without the stack (no gdb, or attaching not allowed), gdb's own last words say why.
+        grep -E '^(Thread |#[0-9])' <<<"$stack" | sed 's/^/    /' || tail -n 3 <<<"$stack" | sed 's/^/    gdb: /'
     elif [ "$BASHPID" = "$$" ]; then
         wait "$program_pid" 2>/dev/null
         local code=$?
