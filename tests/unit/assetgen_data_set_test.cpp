@@ -505,8 +505,10 @@ TEST(AssetsAudio, EffectsAreShortCleanSixteenBitWavs) {
 // addresses. The sky box, slow to make, is left out; the music is matched against a fresh render above.
 TEST(AssetsGenerator, WritesTheSameFilesAgain) {
     namespace fs = std::filesystem;
-    const fs::path again = fs::path(::testing::TempDir()) / "halvex_assets_again";
-    fs::remove_all(again);
+    // A folder of this run's own: two build trees testing at once must not clear each other's files.
+    std::string pattern = (fs::path(::testing::TempDir()) / "halvex_assets_again.XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    const fs::path again = pattern;
     ASSERT_TRUE(writeModels(again.string()));
     for (auto write : {writeGlowImages, writeSurfaceImages, writeLogos, writeFontSheet, writeSprites})
         ASSERT_TRUE(write((again / "textury").string() + "/"));
