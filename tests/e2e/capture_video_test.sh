@@ -80,7 +80,12 @@ for _ in $(seq 600); do
     grep -q 'frame [1-9]' "$work/twice.log" && break
     sleep 0.1
 done
-kill -INT "$program_pid"; sleep 0.2; kill -INT "$program_pid"
+# ffmpeg held still: the files cannot be finished, so only the second Ctrl+C can end the run, however
+# quickly a small video would otherwise be closed after the first.
+encoder=$(pgrep -P "$program_pid" -x ffmpeg | head -n1)
+[ -n "$encoder" ] || fail "no ffmpeg under the run"
+kill -STOP "$encoder"
+kill -INT "$program_pid"; sleep 0.5; kill -INT "$program_pid"
 wait "$program_pid"; code=$?
 program_pid=""
 [ "$code" -eq 130 ] || fail "a run stopped twice gave exit $code"

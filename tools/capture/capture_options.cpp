@@ -167,8 +167,8 @@ bool checkConsistency(CaptureOptions& o, std::string& error) {
         const double last = *std::max_element(o.atMs.begin(), o.atMs.end());
         o.toMs = frameTimeMs(o, frameAtTime(o, last) + 1);
         o.toGiven = true;
-    if (o.presentWidth > 0 && !o.benchmark) return refuse(error, "--present-to goes with --benchmark");
     }
+    if (o.presentWidth > 0 && !o.benchmark) return refuse(error, "--present-to goes with --benchmark");
     if (o.width * o.supersample > maxRenderSide || o.height * o.supersample > maxRenderSide)
         return refuse(error, "--size times --supersample is " + std::to_string(o.width * o.supersample) + "x" +
                                  std::to_string(o.height * o.supersample) + ", more than the renderer's " +
