@@ -86,6 +86,14 @@ encoder=$(pgrep -P "$program_pid" -x ffmpeg | head -n1)
 [ -n "$encoder" ] || fail "no ffmpeg under the run"
 kill -STOP "$encoder"
 kill -INT "$program_pid"; sleep 0.5; kill -INT "$program_pid"
+for _ in $(seq 100); do
+    kill -0 "$program_pid" 2>/dev/null || break
+    sleep 0.1
+done
+if kill -0 "$program_pid" 2>/dev/null; then
+    kill -KILL "$encoder" 2>/dev/null
+    fail "the second Ctrl+C did not stop the run within 10 s"
+fi
 wait "$program_pid"; code=$?
 program_pid=""
 [ "$code" -eq 130 ] || fail "a run stopped twice gave exit $code"
