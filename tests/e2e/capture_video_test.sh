@@ -53,13 +53,20 @@ convert "$work"/frames/frame-*.png -depth 8 rgb:"$work/frames.rgb" || fail "the 
 cmp -s "$work/master.rgb" "$work/frames.rgb" || fail "the master's pixels differ from the PNG frames"
 check
 
+# start_long_run NAME: a long web run to $work/NAME.mp4 in the background, back once it has rendered
+# frames (or has ended: the checks that follow say how).
+start_long_run() {
+    "$capture" --video "$work/$1.mp4" --to 600000 --fps 10 --size 160x120 2>"$work/$1.log" &
+    program_pid=$!
+    local deadline=$((SECONDS + 60))
+    while [ "$SECONDS" -lt "$deadline" ] && kill -0 "$program_pid" 2>/dev/null; do
+        grep -q 'frame [1-9]' "$work/$1.log" && return 0
+        sleep 0.1
+    done
+}
+
 # Ctrl+C in the middle of a web run: exit 130, and a file ffprobe reads, holding every frame rendered.
-"$capture" --video "$work/stopped.mp4" --to 600000 --fps 10 --size 160x120 2>"$work/stopped.log" &
-program_pid=$!
-for _ in $(seq 600); do
-    grep -q 'frame [1-9]' "$work/stopped.log" && break
-    sleep 0.1
-done
+start_long_run stopped
 kill -INT "$program_pid"
 wait "$program_pid"; code=$?
 program_pid=""
@@ -74,12 +81,7 @@ awk -v d="$duration" -v n="$rendered" 'BEGIN { exit !(d > n / 10 - 0.1 && d < n 
 check
 
 # A second Ctrl+C stops at once and takes ffmpeg with it.
-"$capture" --video "$work/twice.mp4" --to 600000 --fps 10 --size 160x120 2>"$work/twice.log" &
-program_pid=$!
-for _ in $(seq 600); do
-    grep -q 'frame [1-9]' "$work/twice.log" && break
-    sleep 0.1
-done
+start_long_run twice
 # ffmpeg held still: the files cannot be finished, so only the second Ctrl+C can end the run, however
 # quickly a small video would otherwise be closed after the first.
 encoder=$(pgrep -P "$program_pid" -x ffmpeg | head -n1)
