@@ -38,8 +38,17 @@ eval "$(xdotool getwindowgeometry --shell "$window")"
 import_window() { timeout 10 import -window "$window" "$1"; }
 wait_for_demo import_window "$work/weston-window-only.png" 800x600+0+0
 # The same picture where weston placed the window on its output.
-# The picture changes as the demo runs (fades, the title): one dark moment proves nothing, so this waits too.
-wait_for_demo weston_screenshot "$work/weston-window.png" "800x600+$X+$Y"
+# weston's window manager may place the window after it is mapped, and the picture changes as the demo
+# runs: each shot reads the window's place again, and one dark moment proves nothing.
+for _ in $(seq 30); do
+    eval "$(timeout 10 xdotool getwindowgeometry --shell "$window")"
+    weston_screenshot "$work/weston-window.png" || compositor_fail "weston took no screenshot"
+    shows_demo "$work/weston-window.png" "800x600+$X+$Y" && break
+    sleep 0.5
+done
+shows_demo "$work/weston-window.png" "800x600+$X+$Y" || fail "the output does not show the demo at $X,$Y: $(
+    convert "$work/weston-window.png" -crop "800x600+$X+$Y" +repage -colorspace Gray \
+        -format 'brightest %[fx:maxima], mean %[fx:mean]' info:)"
 escape_ends_it "$window" "windowed on XWayland"
 passed=$((passed + 1))
 
