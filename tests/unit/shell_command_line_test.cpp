@@ -17,6 +17,16 @@ bool parse(std::vector<const char*> args, CommandLine& commandLine, std::string&
     return parseCommandLine(static_cast<int>(args.size()), args.data(), commandLine, error);
 }
 
+// Parses a line that must be accepted; `text` gets the whole line, to name the case in messages.
+::testing::AssertionResult accepted(const std::vector<const char*>& args, CommandLine& commandLine, std::string& text) {
+    text.clear();
+    for (const char* arg : args) text += (text.empty() ? "" : " ") + std::string(arg);
+    if (text.empty()) text = "(none)";
+    std::string error;
+    if (parse(args, commandLine, error)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << text << ": " << error;
+}
+
 struct RecordingDialog final : DialogControls {
     std::vector<std::pair<int, bool>> checks;
     void setChecked(int controlId, bool on) override { checks.emplace_back(controlId, on); }
@@ -61,9 +71,8 @@ TEST(CommandLine, GoodLinesPreselectTheDialogAndNoOptionsChangeNothing) {
     for (const auto& c : cases) {
         SettingsGuard guard;
         CommandLine commandLine;
-        std::string error;
-        const std::string line = c.args.empty() ? "(none)" : c.args[0];
-        ASSERT_TRUE(parse(c.args, commandLine, error)) << line << ": " << error;
+        std::string line;
+        ASSERT_TRUE(accepted(c.args, commandLine, line));
         EXPECT_EQ(commandLine.action, CommandLineAction::Run) << line;
         EXPECT_EQ(commandLine.noDialog, c.noDialog) << line;
         applyCommandLine(commandLine);
@@ -100,9 +109,8 @@ TEST(CommandLine, FullScreenAndPresentationOptionsReachTheSettings) {
     for (const auto& c : cases) {
         SettingsGuard guard;
         CommandLine commandLine;
-        std::string error;
-        const std::string line = c.args.empty() ? "(none)" : c.args[0];
-        ASSERT_TRUE(parse(c.args, commandLine, error)) << line << ": " << error;
+        std::string line;
+        ASSERT_TRUE(accepted(c.args, commandLine, line));
         // Set the other way first: applying the line must write every one of them.
         exclusiveMode = !c.exclusive;
         stretchPicture = !c.stretch;
