@@ -13,6 +13,7 @@
 #include "image/gl_api.h"
 #include "image/gl_entry_points.h"
 #include "platform/platform_gl_lookup.h"
+#include "platform/present_program.h"
 #include "services/settings.h"
 
 namespace {
@@ -40,12 +41,16 @@ struct VirtualScreen {
     GLuint framebuffer = 0;
     GLuint colour = 0;               // a texture, so that a quad can sample it
     GLuint depth = 0;                // a renderbuffer
+    // A 5/6/5 frame is copied here (8/8/8/8, BGRA order) before it is scaled: the software rasteriser's
+    // fast path samples only that layout, and the exact copy plus the fast scaling cost less than
+    // scaling the 5/6/5 texture itself.
+    GLuint wideFramebuffer = 0, wideColour = 0;
     VirtualScreenFormat format;
 };
 VirtualScreen screen;
 
-// A blit and a textured quad cost the same on the software rasteriser (see measurePresentation); the
-// blit is the plain way, and no state a scene left behind takes part in it but the scissor.
+// The shader quad where the driver runs GLSL (see present_program.h), else the blit: no state a scene
+// left behind takes part in it but the scissor.
 PresentMethod presentMethod = PresentMethod::BlitLinear;
 
 int glMajorVersion() {
@@ -96,35 +101,61 @@ void drainGlErrors() {
     }
 }
 
-// The frame's colour, without alpha as the window's pixel format has none. 5/6/5 where the driver
-// knows the name, else the nearest 5-bit format.
-bool makeColourTexture(int width, int height, int colorBits) {
+struct TextureFormat {
+    GLint internal;
+    GLenum layout;   // of the (absent) pixels handed over, which guides the driver's choice
+};
+
+// Mesa keeps a texture in BGRA order only when the internal format is the unsized GL_RGBA and the
+// pixels come as BGRA; GL_RGBA8 is stored as RGBA whatever comes.
+constexpr TextureFormat wideBgra{GL_RGBA, GL_BGRA};
+
+// A screen-sized texture in the first of the formats the driver makes with at least `bits` per
+// channel, filtered linearly and clamped. 0 when none can be made.
+GLuint makeScreenTexture(int width, int height, const std::vector<TextureFormat>& formats, int bits,
+                         VirtualScreenFormat* got) {
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    glGenTextures(1, &screen.colour);
-    glBindTexture(GL_TEXTURE_2D, screen.colour);
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    drainGlErrors();
-    const GLenum formats16[] = {GL_RGB565, GL_RGB5};
-    const GLenum formats32[] = {GL_RGB8};
     bool made = false;
-    for (GLenum format : colorBits == 16 ? std::vector<GLenum>(formats16, formats16 + 2)
-                                         : std::vector<GLenum>(formats32, formats32 + 1)) {
-        glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), width, height, 0, GL_RGB, GL_UNSIGNED_BYTE,
-                     nullptr);
-        if (glGetError() == GL_NO_ERROR) {
-            made = true;
-            break;
-        }
+    VirtualScreenFormat sizes;
+    for (const TextureFormat& format : formats) {
+        drainGlErrors();
+        glTexImage2D(GL_TEXTURE_2D, 0, format.internal, width, height, 0, format.layout, GL_UNSIGNED_BYTE, nullptr);
+        if (glGetError() != GL_NO_ERROR) continue;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_RED_SIZE, &sizes.red);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_GREEN_SIZE, &sizes.green);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_BLUE_SIZE, &sizes.blue);
+        made = std::min({sizes.red, sizes.green, sizes.blue}) >= bits;
+        if (made) break;
     }
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_RED_SIZE, &screen.format.red);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_GREEN_SIZE, &screen.format.green);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_BLUE_SIZE, &screen.format.blue);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
-    return made;
+    if (!made) {
+        glDeleteTextures(1, &texture);
+        return 0;
+    }
+    if (got) *got = sizes;
+    return texture;
+}
+
+// The frame's colour: 5/6/5 where the driver knows the name, else the nearest 5-bit format; for 32 bits
+// 8/8/8, in BGRA order as the fast path wants it. That format carries the alpha the scenes leave, which
+// the scenes never read but the presenting copies into the window: it is used only for a window
+// without alpha, which a compositor cannot show partly transparent.
+bool makeColourTexture(int width, int height, int colorBits, bool windowHasAlpha) {
+    const std::vector<TextureFormat> formats16{{GL_RGB565, GL_RGB}, {GL_RGB5, GL_RGB}};
+    const std::vector<TextureFormat> formats32 = windowHasAlpha
+                                                     ? std::vector<TextureFormat>{{GL_RGB8, GL_RGB}}
+                                                     : std::vector<TextureFormat>{wideBgra, {GL_RGB8, GL_RGB}};
+    screen.colour = makeScreenTexture(width, height, colorBits == 16 ? formats16 : formats32, colorBits == 16 ? 5 : 8,
+                                      &screen.format);
+    return screen.colour != 0;
 }
 
 // The deepest depth buffer the driver completes, from the depth asked for down to 16 bits.
@@ -161,12 +192,8 @@ void releaseStandIn(StandIn& target) {
 
 bool makeStandIn(StandIn& target, int width, int height) {
     gl.genFramebuffers(1, &target.framebuffer);
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    glGenTextures(1, &target.colour);
-    glBindTexture(GL_TEXTURE_2D, target.colour);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+    // Laid out as a window's buffer is, so that what is measured is what the window gets.
+    target.colour = makeScreenTexture(width, height, {wideBgra, {GL_RGB8, GL_RGB}}, 8, nullptr);
     gl.bindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
     gl.framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target.colour, 0);
     const bool complete = gl.checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
@@ -180,6 +207,9 @@ bool makeStandIn(StandIn& target, int width, int height) {
 void releaseObjects() {
     if (gl.bindFramebuffer) gl.bindFramebuffer(GL_FRAMEBUFFER, 0);
     if (standIn.framebuffer) releaseStandIn(standIn);
+    releasePresentProgram();
+    if (screen.wideFramebuffer) gl.deleteFramebuffers(1, &screen.wideFramebuffer);
+    if (screen.wideColour) glDeleteTextures(1, &screen.wideColour);
     if (screen.framebuffer) gl.deleteFramebuffers(1, &screen.framebuffer);
     if (screen.depth) gl.deleteRenderbuffers(1, &screen.depth);
     if (screen.colour) glDeleteTextures(1, &screen.colour);
@@ -245,6 +275,36 @@ void drawTexturedQuad(const PictureRect& picture, GLint filter) {
     }
 }
 
+// The state a scene may leave that would still act on a shader's rectangle.
+void disableFragmentOperations() {
+    for (GLenum capability : {GL_BLEND, GL_DEPTH_TEST, GL_ALPHA_TEST, GL_STENCIL_TEST, GL_CULL_FACE, GL_DITHER})
+        glDisable(capability);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+}
+
+// A 5/6/5 frame is first copied exactly into the wide texture; the copy is its own framebuffer's, so
+// the caller binds its target afterwards.
+GLuint shaderSource() {
+    if (!screen.wideFramebuffer) return screen.colour;
+    gl.bindFramebuffer(GL_READ_FRAMEBUFFER, screen.framebuffer);
+    gl.bindFramebuffer(GL_DRAW_FRAMEBUFFER, screen.wideFramebuffer);
+    glDisable(GL_SCISSOR_TEST);
+    gl.blitFramebuffer(0, 0, screen.width, screen.height, 0, 0, screen.width, screen.height, GL_COLOR_BUFFER_BIT,
+                       GL_NEAREST);
+    return screen.wideColour;
+}
+
+void drawShaderQuad(const PictureRect& picture, GLuint source) {
+    disableFragmentOperations();
+    gl.activeTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, source);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glViewport(picture.x, picture.y, picture.width, picture.height);
+    drawWithPresentProgram(source);
+}
+
 void blitPicture(const PictureRect& picture, GLenum filter) {
     gl.bindFramebuffer(GL_READ_FRAMEBUFFER, screen.framebuffer);
     gl.blitFramebuffer(0, 0, screen.width, screen.height, picture.x, picture.y, picture.x + picture.width,
@@ -255,9 +315,11 @@ void blitPicture(const PictureRect& picture, GLenum filter) {
 void presentInto(GLuint target, PresentMethod method, int drawableWidth, int drawableHeight, bool stretch) {
     const PictureRect picture = placePicture(screen.width, screen.height, drawableWidth, drawableHeight, stretch);
     glPushAttrib(GL_ALL_ATTRIB_BITS);   // the matrix mode, viewport, clear colour and enables among them
+    const GLuint source = method == PresentMethod::ShaderQuad ? shaderSource() : screen.colour;
     gl.bindFramebuffer(GL_FRAMEBUFFER, target);
     clearBars(picture, drawableWidth, drawableHeight);
-    if (method == PresentMethod::TexturedQuad) drawTexturedQuad(picture, GL_LINEAR);
+    if (method == PresentMethod::ShaderQuad) drawShaderQuad(picture, source);
+    else if (method == PresentMethod::TexturedQuad) drawTexturedQuad(picture, GL_LINEAR);
     else if (method == PresentMethod::TexturedQuadNearest) drawTexturedQuad(picture, GL_NEAREST);
     else blitPicture(picture, method == PresentMethod::BlitLinear ? GL_LINEAR : GL_NEAREST);
     // Popped with the framebuffer of the push bound: the saved draw buffer is the offscreen one's, and
@@ -266,6 +328,21 @@ void presentInto(GLuint target, PresentMethod method, int drawableWidth, int dra
     glPopAttrib();
 }
 
+// The shader quad where GLSL runs; a 5/6/5 frame also needs its wide copy, without which it is scaled
+// straight from its own texture.
+void choosePresentMethod(int colorBits) {
+    presentMethod = makePresentProgram() ? PresentMethod::ShaderQuad : PresentMethod::BlitLinear;
+    if (presentMethod != PresentMethod::ShaderQuad || colorBits != 16) return;
+    screen.wideColour = makeScreenTexture(screen.width, screen.height, {wideBgra}, 8, nullptr);
+    if (!screen.wideColour) return;
+    gl.genFramebuffers(1, &screen.wideFramebuffer);
+    gl.bindFramebuffer(GL_FRAMEBUFFER, screen.wideFramebuffer);
+    gl.framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, screen.wideColour, 0);
+    if (gl.checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) return;
+    gl.deleteFramebuffers(1, &screen.wideFramebuffer);
+    glDeleteTextures(1, &screen.wideColour);
+    screen.wideFramebuffer = screen.wideColour = 0;
+}
 }  // namespace
 
 PictureRect placePicture(int pictureWidth, int pictureHeight, int screenWidth, int screenHeight, bool stretch) {
@@ -286,6 +363,7 @@ PictureRect placePicture(int pictureWidth, int pictureHeight, int screenWidth, i
 
 const char* presentMethodName(PresentMethod method) {
     switch (method) {
+    case PresentMethod::ShaderQuad: return "shader quad linear";
     case PresentMethod::TexturedQuad: return "textured quad linear";
     case PresentMethod::TexturedQuadNearest: return "textured quad nearest";
     case PresentMethod::BlitLinear: return "glBlitFramebuffer linear";
@@ -306,11 +384,13 @@ bool openVirtualScreen(int width, int height, int colorBits, std::string& why) {
               std::to_string(largest) + " pixels a side";
         return false;
     }
+    GLint windowAlpha = 0;
+    glGetIntegerv(GL_ALPHA_BITS, &windowAlpha);   // the window's own buffer is still the one bound
     screen.width = width;
     screen.height = height;
     gl.genFramebuffers(1, &screen.framebuffer);
     gl.bindFramebuffer(GL_FRAMEBUFFER, screen.framebuffer);
-    if (!makeColourTexture(width, height, colorBits)) {
+    if (!makeColourTexture(width, height, colorBits, windowAlpha > 0)) {
         why = "the driver cannot make a " + std::to_string(width) + "x" + std::to_string(height) + " picture";
         releaseObjects();
         return false;
@@ -322,6 +402,8 @@ bool openVirtualScreen(int width, int height, int colorBits, std::string& why) {
         releaseObjects();
         return false;
     }
+    choosePresentMethod(colorBits);
+    gl.bindFramebuffer(GL_FRAMEBUFFER, screen.framebuffer);
     screen.open = true;
     glViewport(0, 0, width, height);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
@@ -330,6 +412,8 @@ bool openVirtualScreen(int width, int height, int colorBits, std::string& why) {
 }
 
 bool virtualScreenOpen() { return screen.open; }
+
+PresentMethod presentMethodInUse() { return presentMethod; }
 
 void closeVirtualScreen() {
     if (screen.open || screen.framebuffer) releaseObjects();
@@ -356,6 +440,7 @@ VirtualScreenFormat virtualScreenFormat() { return screen.format; }
 
 double measurePresentation(PresentMethod method, int targetWidth, int targetHeight, int frames) {
     if (!screen.open || frames <= 0) return -1.0;
+    if (method == PresentMethod::ShaderQuad && !presentProgramReady()) return -1.0;
     StandIn target;
     if (!makeStandIn(target, targetWidth, targetHeight)) return -1.0;
     std::vector<double> ms;

@@ -12,9 +12,12 @@ struct PictureRect {
 // of the picture's shape, or the whole screen when stretched.
 PictureRect placePicture(int pictureWidth, int pictureHeight, int screenWidth, int screenHeight, bool stretch);
 
-// The ways a frame can be scaled into the window; the benchmark times each.
-enum class PresentMethod { TexturedQuad, TexturedQuadNearest, BlitLinear, BlitNearest };
+// The ways a frame can be scaled into the window; the benchmark times each. The program uses the shader
+// quad where the driver runs GLSL, else the linear blit.
+enum class PresentMethod { ShaderQuad, TexturedQuad, TexturedQuadNearest, BlitLinear, BlitNearest };
 const char* presentMethodName(PresentMethod method);
+// The way the open virtual screen's frames are presented.
+PresentMethod presentMethodInUse();
 
 // Makes the offscreen framebuffer (width x height, 5/6/5 colour with depth 16 for colorBits 16, 8/8/8
 // with the deepest of depth 32, 24, 16 otherwise) and draws into it from now on. False, with the

@@ -37,6 +37,7 @@ PixelFormatRequest chosenPixelFormat{};
 bool displayModeChanged = false;
 bool cursorHidden = false;
 bool virtualFullscreen = false;   // full screen without a mode change: the picture is scaled if need be
+bool windowHasDepth = true;       // false when the scenes can only draw into the virtual screen
 int windowDisplay = 0;            // the display the window is on, chosen with --display
 SDL_DisplayMode wantedMode{};
 bool wantedModeValid = false;
@@ -67,16 +68,29 @@ void applyPixelFormatRequest(const PixelFormatRequest& request) {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
 }
 
-// The requested format first, then the nearest ones a driver may offer instead.
-int pixelFormatCandidates(PixelFormatRequest* out) {
+// The requested format first, then the nearest ones a driver may offer instead. A window that only
+// receives the virtual screen's scaled picture needs no depth buffer, and has none: with one bound, the
+// software rasteriser leaves its fast path for the scaling.
+int pixelFormatCandidates(PixelFormatRequest* out, bool withDepth) {
     if (requestedColorBits == 16) {
-        out[0] = {5, 6, 5, 16};
+        out[0] = {5, 6, 5, withDepth ? 16 : 0};
+        return 1;
+    }
+    if (!withDepth) {
+        out[0] = {8, 8, 8, 0};
         return 1;
     }
     out[0] = {8, 8, 8, 32};
     out[1] = {8, 8, 8, 24};
     out[2] = {8, 8, 8, 16};
     return 3;
+}
+
+// The display already has the chosen size: the scenes may draw straight into the window.
+bool desktopHasChosenSize() {
+    SDL_DisplayMode desktop{};
+    return SDL_GetDesktopDisplayMode(windowDisplay, &desktop) == 0 && desktop.w == screenWidth &&
+           desktop.h == screenHeight;
 }
 
 SDL_Window* createWindow(const char* title, int width, int height, Uint32 flags) {
@@ -118,12 +132,9 @@ void setSwapInterval() {
 // virtual screen of their own size, which each swap scales into the window; where it has that size they
 // draw straight into the window. The picture can only be made where the driver can make that framebuffer.
 void openVirtualScreenIfNeeded() {
-    SDL_DisplayMode desktop{};
-    const bool sameSize = SDL_GetDesktopDisplayMode(windowDisplay, &desktop) == 0 && desktop.w == screenWidth &&
-                          desktop.h == screenHeight;
     int width = 0, height = 0;
     SDL_GL_GetDrawableSize(deviceContext, &width, &height);
-    if (sameSize && width == screenWidth && height == screenHeight) return;
+    if (windowHasDepth && width == screenWidth && height == screenHeight) return;
     std::string why;
     if (openVirtualScreen(screenWidth, screenHeight, requestedColorBits, why)) return;
     std::fprintf(stderr, "halvex: no %dx%d picture: %s\n", screenWidth, screenHeight, why.c_str());
@@ -133,7 +144,8 @@ void openVirtualScreenIfNeeded() {
 
 SDL_Window* createWindowWithPixelFormat(const char* title, int width, int height, Uint32 flags) {
     PixelFormatRequest candidates[3];
-    const int count = pixelFormatCandidates(candidates);
+    windowHasDepth = !virtualFullscreen || desktopHasChosenSize();
+    const int count = pixelFormatCandidates(candidates, windowHasDepth);
     for (int i = 0; i < count; ++i) {
         applyPixelFormatRequest(candidates[i]);
         if (SDL_Window* window = createWindow(title, width, height, flags | SDL_WINDOW_OPENGL)) {
@@ -162,7 +174,7 @@ void takeDrawableSize(SDL_Window* window) {
 // Drivers treat the sizes as minimums; say so when the format differs from the one asked for.
 void reportObtainedPixelFormat() {
     PixelFormatRequest wanted[3];
-    pixelFormatCandidates(wanted);
+    pixelFormatCandidates(wanted, true);   // what the scenes draw with, wherever that is
     const PixelFormatInfo got = obtainedPixelFormat();
     if (got.red == wanted[0].red && got.green == wanted[0].green && got.blue == wanted[0].blue &&
         got.depth == wanted[0].depth)

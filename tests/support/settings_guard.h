@@ -8,8 +8,9 @@ struct SettingsGuard {
     int width = screenWidth, height = screenHeight, ticked = dialogResolutionId;
     bool full = fullscreen, sound = soundEnabled;
     bool exclusive = exclusiveMode, stretch = stretchPicture, inStep = swapInStep;
-    int display = displayIndex;
+    int display = displayIndex, colorBits = requestedColorBits;
     ~SettingsGuard() {
+        requestedColorBits = colorBits;
         exclusiveMode = exclusive;
         stretchPicture = stretch;
         swapInStep = inStep;
