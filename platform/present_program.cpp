@@ -113,11 +113,10 @@ void releasePresentProgram() {
 
 bool presentProgramReady() { return program != 0; }
 
-void drawWithPresentProgram(GLuint texture) {
+void drawWithPresentProgram() {
     if (!program) return;
     const GLint before = programInUse();
     gl.useProgram(program);
-    glBindTexture(GL_TEXTURE_2D, texture);
     glBegin(GL_QUADS);
     glVertex2f(-1.0f, -1.0f);
     glVertex2f(1.0f, -1.0f);

@@ -11,6 +11,6 @@ bool makePresentProgram();
 void releasePresentProgram();
 bool presentProgramReady();
 
-// Draws `texture` (bound on unit 0 with its filter already set) over the whole viewport with no
+// Draws the texture bound on unit 0 (its filter already set) over the whole viewport with no
 // transform, alpha included, and leaves the program that was in use before.
-void drawWithPresentProgram(GLuint texture);
+void drawWithPresentProgram();

@@ -35,6 +35,12 @@ struct FramebufferCalls {
 };
 FramebufferCalls gl;
 
+// A framebuffer with only a colour texture: the 5/6/5 frame's wide copy, or a stand-in for the window.
+struct ColourTarget {
+    GLuint framebuffer = 0, colour = 0;
+    int width = 0, height = 0;
+};
+
 struct VirtualScreen {
     bool open = false;
     int width = 0, height = 0;       // pixels: screenWidth x screenHeight when it was opened
@@ -43,8 +49,8 @@ struct VirtualScreen {
     GLuint depth = 0;                // a renderbuffer
     // A 5/6/5 frame is copied here (8/8/8/8, BGRA order) before it is scaled: the software rasteriser's
     // fast path samples only that layout, and the exact copy plus the fast scaling cost less than
-    // scaling the 5/6/5 texture itself.
-    GLuint wideFramebuffer = 0, wideColour = 0;
+    // scaling the 5/6/5 texture itself. Made only for 5/6/5 frames presented by the shader quad.
+    ColourTarget wide;
     VirtualScreenFormat format;
 };
 VirtualScreen screen;
@@ -178,21 +184,18 @@ bool attachDepthBuffer(int width, int height, int colorBits) {
 }
 
 // A framebuffer standing in for the window, for measuring without a display of that size.
-struct StandIn {
-    GLuint framebuffer = 0, colour = 0;
-    int width = 0, height = 0;
-};
-StandIn standIn;
+ColourTarget standIn;
 
-void releaseStandIn(StandIn& target) {
+void releaseColourTarget(ColourTarget& target) {
     if (target.framebuffer) gl.deleteFramebuffers(1, &target.framebuffer);
     if (target.colour) glDeleteTextures(1, &target.colour);
-    target = StandIn{};
+    target = ColourTarget{};
 }
 
-bool makeStandIn(StandIn& target, int width, int height) {
+// Laid out as a window's buffer is (BGRA where the driver allows), which is also what the fast path
+// samples. Leaves the virtual screen's framebuffer bound.
+bool makeColourTarget(ColourTarget& target, int width, int height) {
     gl.genFramebuffers(1, &target.framebuffer);
-    // Laid out as a window's buffer is, so that what is measured is what the window gets.
     target.colour = makeScreenTexture(width, height, {wideBgra, {GL_RGB8, GL_RGB}}, 8, nullptr);
     gl.bindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
     gl.framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target.colour, 0);
@@ -200,16 +203,15 @@ bool makeStandIn(StandIn& target, int width, int height) {
     gl.bindFramebuffer(GL_FRAMEBUFFER, screen.framebuffer);
     target.width = width;
     target.height = height;
-    if (!complete) releaseStandIn(target);
+    if (!complete) releaseColourTarget(target);
     return complete;
 }
 
 void releaseObjects() {
     if (gl.bindFramebuffer) gl.bindFramebuffer(GL_FRAMEBUFFER, 0);
-    if (standIn.framebuffer) releaseStandIn(standIn);
+    releaseColourTarget(standIn);
+    releaseColourTarget(screen.wide);
     releasePresentProgram();
-    if (screen.wideFramebuffer) gl.deleteFramebuffers(1, &screen.wideFramebuffer);
-    if (screen.wideColour) glDeleteTextures(1, &screen.wideColour);
     if (screen.framebuffer) gl.deleteFramebuffers(1, &screen.framebuffer);
     if (screen.depth) gl.deleteRenderbuffers(1, &screen.depth);
     if (screen.colour) glDeleteTextures(1, &screen.colour);
@@ -286,13 +288,13 @@ void disableFragmentOperations() {
 // A 5/6/5 frame is first copied exactly into the wide texture; the copy is its own framebuffer's, so
 // the caller binds its target afterwards.
 GLuint shaderSource() {
-    if (!screen.wideFramebuffer) return screen.colour;
+    if (!screen.wide.framebuffer) return screen.colour;
     gl.bindFramebuffer(GL_READ_FRAMEBUFFER, screen.framebuffer);
-    gl.bindFramebuffer(GL_DRAW_FRAMEBUFFER, screen.wideFramebuffer);
+    gl.bindFramebuffer(GL_DRAW_FRAMEBUFFER, screen.wide.framebuffer);
     glDisable(GL_SCISSOR_TEST);
     gl.blitFramebuffer(0, 0, screen.width, screen.height, 0, 0, screen.width, screen.height, GL_COLOR_BUFFER_BIT,
                        GL_NEAREST);
-    return screen.wideColour;
+    return screen.wide.colour;
 }
 
 void drawShaderQuad(const PictureRect& picture, GLuint source) {
@@ -302,7 +304,7 @@ void drawShaderQuad(const PictureRect& picture, GLuint source) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glViewport(picture.x, picture.y, picture.width, picture.height);
-    drawWithPresentProgram(source);
+    drawWithPresentProgram();
 }
 
 void blitPicture(const PictureRect& picture, GLenum filter) {
@@ -332,16 +334,8 @@ void presentInto(GLuint target, PresentMethod method, int drawableWidth, int dra
 // straight from its own texture.
 void choosePresentMethod(int colorBits) {
     presentMethod = makePresentProgram() ? PresentMethod::ShaderQuad : PresentMethod::BlitLinear;
-    if (presentMethod != PresentMethod::ShaderQuad || colorBits != 16) return;
-    screen.wideColour = makeScreenTexture(screen.width, screen.height, {wideBgra}, 8, nullptr);
-    if (!screen.wideColour) return;
-    gl.genFramebuffers(1, &screen.wideFramebuffer);
-    gl.bindFramebuffer(GL_FRAMEBUFFER, screen.wideFramebuffer);
-    gl.framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, screen.wideColour, 0);
-    if (gl.checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) return;
-    gl.deleteFramebuffers(1, &screen.wideFramebuffer);
-    glDeleteTextures(1, &screen.wideColour);
-    screen.wideFramebuffer = screen.wideColour = 0;
+    if (presentMethod == PresentMethod::ShaderQuad && colorBits == 16)
+        makeColourTarget(screen.wide, screen.width, screen.height);
 }
 }  // namespace
 
@@ -403,7 +397,6 @@ bool openVirtualScreen(int width, int height, int colorBits, std::string& why) {
         return false;
     }
     choosePresentMethod(colorBits);
-    gl.bindFramebuffer(GL_FRAMEBUFFER, screen.framebuffer);
     screen.open = true;
     glViewport(0, 0, width, height);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
@@ -428,8 +421,8 @@ void presentVirtualScreen(int drawableWidth, int drawableHeight) {
 
 bool presentIntoStandIn(int width, int height) {
     if (!screen.open) return false;
-    releaseStandIn(standIn);
-    return makeStandIn(standIn, width, height);
+    releaseColourTarget(standIn);
+    return makeColourTarget(standIn, width, height);
 }
 
 void resumeVirtualScreen() {
@@ -441,8 +434,8 @@ VirtualScreenFormat virtualScreenFormat() { return screen.format; }
 double measurePresentation(PresentMethod method, int targetWidth, int targetHeight, int frames) {
     if (!screen.open || frames <= 0) return -1.0;
     if (method == PresentMethod::ShaderQuad && !presentProgramReady()) return -1.0;
-    StandIn target;
-    if (!makeStandIn(target, targetWidth, targetHeight)) return -1.0;
+    ColourTarget target;
+    if (!makeColourTarget(target, targetWidth, targetHeight)) return -1.0;
     std::vector<double> ms;
     for (int i = 0; i < frames; ++i) {
         const auto before = std::chrono::steady_clock::now();
@@ -450,7 +443,7 @@ double measurePresentation(PresentMethod method, int targetWidth, int targetHeig
         glFinish();
         ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - before).count());
     }
-    releaseStandIn(target);
+    releaseColourTarget(target);
     resumeVirtualScreen();
     std::sort(ms.begin(), ms.end());
     return ms[ms.size() / 2];
