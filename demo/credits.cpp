@@ -1,8 +1,11 @@
-// The credits block reads from the top down; the scroll grows by more each frame, so it accelerates,
-// and by a per-frame step, so its speed follows the frame rate.
+// The credits block reads from the top down; the scroll grows by more each frame, so it accelerates.
+// The step was made for a 60 Hz display; a frame of another length takes what the 60 Hz frames in its
+// span would have, so the block leaves the screen at the same moment at any rate.
 #include "demo/credits.h"
 
+#include "services/demo_clock.h"
 #include "services/settings.h"
+#include "demo/per_frame_steps.h"
 #include "demo/scene_state.h"
 #include "effects/font.h"
 #include "image/gl_api.h"
@@ -33,7 +36,14 @@ const CreditLine creditLines[creditLineCount] = {
     {-2.3f, "2005", 0.04f, 0.04f},
 };
 
-float creditsScrollAfterFrame(float scroll, float t) { return scroll + t * 2e-8f; }
+// The 60 Hz frames in (t - span, t] lie at t, t - 1, ... t - (frames - 1) frames, as far back as the
+// credits' start: their steps add up to that many steps taken at the span's middle shifted by half a
+// 60 Hz frame.
+float creditsScrollAfterFrame(float scroll, float t, float spanFrames) {
+    const float frames = framesSinceStart(spanFrames, t);
+    const float taken = t - (frames - 1.0f) * static_cast<float>(referenceFrameMs) * 0.5f;
+    return scroll + taken * 2e-8f * frames;
+}
 
 void drawCredits(float t) {
     glDisable(GL_LIGHTING);
@@ -44,7 +54,7 @@ void drawCredits(float t) {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glColor3f(1.0f, 1.0f, 1.0f);
-    creditsScroll = creditsScrollAfterFrame(creditsScroll, t);
+    creditsScroll = creditsScrollAfterFrame(creditsScroll, t, referenceFrames(demoStepMs));
     for (const CreditLine& line : creditLines)
         printText(0, 0.5f, creditsScroll + line.offset, line.glyphWidth, line.glyphHeight, "%s", line.text);
     glEnable(GL_LIGHTING);

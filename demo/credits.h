@@ -14,8 +14,10 @@ constexpr float startCreditsScroll = -0.7f;   // screen heights: the block start
 constexpr double creditsStartMs = 20000.0;    // scene-4 time at which the credits begin
 extern const CreditLine creditLines[creditLineCount];
 
-// t: ms since the credits began. Moves the block once per frame by t x 2e-8 and draws every line.
+// t: ms since the credits began. Moves the block by what 60 Hz frames would have moved it over the
+// frame's span of demo time (each such frame adds t x 2e-8) and draws every line.
 void drawCredits(float t);
 
-// The scroll after one more frame at credits time t (ms), in the float steps drawCredits takes.
-float creditsScrollAfterFrame(float scroll, float t);
+// The scroll after one more frame at credits time t (ms) that spans `frames` 60 Hz frames, in the float
+// steps drawCredits takes; with frames 1 exactly the original per-frame step.
+float creditsScrollAfterFrame(float scroll, float t, float frames);

@@ -1,5 +1,6 @@
-// When the closing credits have left the screen. The block accelerates by a step added once per frame,
-// so the answer depends on the times of the frames: it is found by replaying the scroll frame by frame.
+// When the closing credits have left the screen, found by replaying the scroll frame by frame. Each frame
+// moves the block by what 60 Hz frames would have over its span, so any rate gives the same moment
+// within a 60 Hz frame; the replay at a given rate says which of its frames that is.
 #pragma once
 #include <cstdint>
 #include <functional>

@@ -1,7 +1,9 @@
 // Scene 1, the first 130 s: the title card, then the flight through space past the sun, the ship and
 // the station module, with the 2D logo over the opening, the particle emitters and the closing fade.
+#include "services/demo_clock.h"
 #include "services/settings.h"
 #include "demo/billboard.h"
+#include "demo/per_frame_steps.h"
 #include "demo/render_state.h"
 #include "demo/scene_state.h"
 #include "demo/scene_textures.h"
@@ -31,7 +33,6 @@ const Vector3 modulePath[4] = {{380, 150, 0}, {380, 150, 0}, {365, 28, -7}, {365
 constexpr double titleEndMs = 3500.0;
 constexpr double logoEndMs = 25000.0;
 constexpr double logoZoomStartMs = 22000.0;
-constexpr float logoZoomStep = 0.015f;       // per frame, so the zoom follows the frame rate
 constexpr double puffSilentUntilMs = 5000.0;
 constexpr double spinStartMs = 60000.0;
 constexpr double shipPathStartMs = 75000.0;
@@ -161,9 +162,10 @@ void drawOpeningLogo(double a) {
         bindSceneImage(orxLogoSlot);
         glPushMatrix();
         if (a > logoZoomStartMs) {
-            // Scaled about the screen's lower-left corner, growing once per frame.
+            // Scaled about the screen's lower-left corner, growing once per frame by what the 60 Hz
+            // frames over the frame's span would have added.
             glScalef(logoZoom, logoZoom, logoZoom);
-            logoZoom += logoZoomStep;
+            logoZoom = logoZoomAfterFrame(logoZoom, referenceFrames(demoStepMs), a - logoZoomStartMs);
         }
         glTranslatef(0.09f, 0.1f, 0.0f);
         glCallList(orxLogoList);

@@ -1,12 +1,14 @@
 // Scene 2, 130 s to 150 s: the spinning module and a rolling spiral seen through a zooming motion blur.
-// Each frame the previous small image is drawn again, magnified and dimmed, into a 512 x 512 corner,
-// the geometry is drawn over it, the corner is copied back into blurTexture, and the result is
-// stretched over the cleared screen under the sharp geometry.
+// For each 60 Hz frame the previous small image is drawn again, magnified and dimmed, into a 512 x 512
+// corner, the geometry is drawn over it, and the corner is copied back into blurTexture; every frame the
+// result is stretched over the cleared screen under the sharp geometry.
 #include <algorithm>
 #include <cmath>
 
+#include "services/demo_clock.h"
 #include "services/settings.h"
 #include "demo/billboard.h"
+#include "demo/per_frame_steps.h"
 #include "demo/render_state.h"
 #include "demo/scene_state.h"
 #include "demo/scene_textures.h"
@@ -19,7 +21,7 @@
 
 namespace {
 constexpr int blurSide = 512;                 // pixels of the feedback corner and of blurTexture
-constexpr float spinDegreesPerMs = 0.2f;
+constexpr int maxFeedbackPasses = 3;          // in one frame
 
 // Zero texels for the part of the corner that lies outside a window smaller than 512 pixels.
 unsigned char blackCorner[blurSide * blurSide * 3];
@@ -34,13 +36,11 @@ void drawSpinningModule() {
     glPopMatrix();
 }
 
-void drawSpiral(float increment) {
+void drawSpiral() {
     glPushMatrix();
     beginAdditiveOverlay(GL_SRC_COLOR);
     glPushMatrix();
     bindSceneImage(spiralSlot);
-    spiralAngle = static_cast<int>(static_cast<float>(spiralAngle) + increment);
-    if (spiralAngle > 360) spiralAngle = 0;
     const BillboardAxes axes = readBillboardAxes();
     glColor4f(0.0f, 0.4f, 1.0f, 0.3f);
     // (1, 0, 0) is the viewing axis, so the square rolls in the image plane.
@@ -52,14 +52,29 @@ void drawSpiral(float increment) {
     glPopMatrix();
 }
 
-void drawFeedbackPass(float dt, float increment) {
+void turnModuleAndSpiral(int wholeDegrees) {
+    moduleSpinAngle += wholeDegrees;
+    spiralAngle += wholeDegrees;
+    if (spiralAngle > 360) spiralAngle = 0;
+}
+
+void drawFeedbackPass(float dt, float trailFrames, int wholeDegrees) {
     glViewport(0, 0, blurSide, blurSide);
-    drawZoomBlur(dt);
+    drawZoomBlur(dt, trailFrames);
     setPerspectiveView(1);   // the demo's projection, kept in the 512 x 512 viewport
     lookAtModule();
-    moduleSpinAngle = static_cast<int>(static_cast<float>(moduleSpinAngle) + increment);
+    turnModuleAndSpiral(wholeDegrees);
     drawSpinningModule();
-    drawSpiral(increment);
+    drawSpiral();
+}
+
+// A second pass in one frame starts from the corner as the frame's clear left it.
+void clearCorner() {
+    glPushAttrib(GL_SCISSOR_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, blurSide, blurSide);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glPopAttrib();
 }
 
 // A window smaller than the corner cannot supply all of it: what lies outside stays black.
@@ -102,19 +117,34 @@ int drawScene2(double a) {
         playRockSound();
         rockStarted = true;
     }
-    if (!scene2HasRun) {
+    const bool firstFrame = !scene2HasRun;
+    if (firstFrame) {
         previousSceneTime = static_cast<float>(a);   // the first frame has no frame time
         scene2HasRun = true;
     }
-    const float dt = static_cast<float>(a - previousSceneTime);
-    previousSceneTime = static_cast<float>(a);
-    const float increment = dt * spinDegreesPerMs;   // degrees; the angles take whole steps only
-
-    drawFeedbackPass(dt, increment);
-    captureCorner();
+    // The first frame turns nothing and feeds the trail back once.
+    const float frames = firstFrame ? 0.0f : referenceFrames(demoStepMs);
+    const int ticks = firstFrame ? 1 : takeWholeReferenceFrames(feedbackCarry, frames);
+    if (ticks == 0) {
+        turnModuleAndSpiral(takeWholeSpinDegrees(spinCarry, frames));
+    } else {
+        // The trail is fed back once for each 60 Hz frame the frame completes, as on the display it was
+        // made for: fading it by a fraction of 0.99 more often would stall in the texture's 8-bit
+        // rounding and leave a longer, brighter trail. A stall takes a few passes, not hundreds.
+        const int passes = std::min(ticks, maxFeedbackPasses);
+        const float dt = static_cast<float>(a - previousSceneTime);   // since the last pass
+        previousSceneTime = static_cast<float>(a);
+        for (int pass = 0; pass < passes; ++pass) {
+            if (pass > 0) clearCorner();
+            const int wholeDegrees = takeWholeSpinDegrees(spinCarry, frames / static_cast<float>(passes));
+            drawFeedbackPass(dt / static_cast<float>(passes), static_cast<float>(ticks) / static_cast<float>(passes),
+                             wholeDegrees);
+            captureCorner();
+        }
+    }
     drawDisplayPass();
 
-    if (a > 0.0 && a < 3000.0) fadeFromBlack(3000.0, a);
+    if (a >= 0.0 && a < 3000.0) fadeFromBlack(3000.0, a);
     if (a > 15000.0) fadeToBlack(3000.0, a - 15000.0);
     return 1;
 }

@@ -53,7 +53,7 @@ int drawScene3(double a) {
     glDisable(GL_LIGHTING);
     glPopMatrix();
 
-    if (a > 0.0 && a < 3000.0) fadeFromBlack(3000.0, a);
+    if (a >= 0.0 && a < 3000.0) fadeFromBlack(3000.0, a);
     if (a > 34000.0) fadeToBlack(5000.0, a - 34000.0);
 
     // Drawn after the fades, so the captions stay bright while the picture goes black.

@@ -79,7 +79,7 @@ int drawScene4(double a) {
     glDisable(GL_LIGHTING);
     glPopMatrix();
 
-    if (a > 0.0 && a < approachEndMs) fadeFromBlack(5000.0, a);
+    if (a >= 0.0 && a < approachEndMs) fadeFromBlack(5000.0, a);
     if (a > creditsStartMs) drawCredits(static_cast<float>(a - creditsStartMs));
     // The credits are drawn first, so from 20 s to 25 s the logo lies over them.
     if (a > approachEndMs && a < secondLogoEndMs) drawSecondLogo();

@@ -24,6 +24,8 @@ bool effect1Started = false;
 bool rockStarted = false;
 int moduleSpinAngle = 0;
 int spiralAngle = 0;
+float spinCarry = 0.0f;
+float feedbackCarry = 0.0f;
 int orbitLap = 0;
 float previousSceneTime = 0.0f;
 bool scene2HasRun = false;
@@ -38,6 +40,7 @@ void resetSceneState() {
     shipSpinAngle = shipTurnAngle = 0.0f;
     effect1Started = rockStarted = false;
     moduleSpinAngle = spiralAngle = orbitLap = 0;
+    spinCarry = feedbackCarry = 0.0f;
     previousSceneTime = 0.0f;
     scene2HasRun = false;
 }

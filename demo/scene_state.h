@@ -16,10 +16,12 @@ extern bool effect1Started;        // the opening effect has been played
 extern bool rockStarted;           // the motion-blur scene's effect has been played
 extern int moduleSpinAngle;        // whole degrees about (1, 0, 1), scene 2
 extern int spiralAngle;            // whole degrees about the viewing axis, scene 2
+extern float spinCarry;            // degrees of scene 2's spin not yet taken as a whole-degree step
+extern float feedbackCarry;        // 60 Hz frames scene 2 has run through without feeding its trail back
 extern int orbitLap;               // laps of the closing orbit already counted
 
-// Scene 2 measures its frame time against its own previous call; the first call has none.
-extern float previousSceneTime;    // ms of scene time at the previous call of scene 2
+// Scene 2 measures its frame time against its own previous feedback pass; the first call has none.
+extern float previousSceneTime;    // ms of scene time at scene 2's previous feedback pass
 extern bool scene2HasRun;          // false until scene 2's first call
 
 // Puts every value back to its start-up value (the program never does; tests and tools may).

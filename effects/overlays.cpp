@@ -1,6 +1,8 @@
 // Fades and blur quads drawn over the whole screen in the 0..1 screen space.
 #include "effects/overlays.h"
 
+#include <cmath>
+
 #include "services/settings.h"
 #include "image/gl_api.h"
 
@@ -82,6 +84,13 @@ void fadeToBlack(double duration, double elapsed) { drawBlackQuad(fadeToBlackOpa
 
 void fadeFromBlack(double duration, double elapsed) { drawBlackQuad(fadeFromBlackOpacity(duration, elapsed)); }
 
-void drawZoomBlur(float frameMs) { drawBlurQuad(0.99f, frameMs * 0.002f); }
+float zoomBlurOpacity(float referenceFrames) {
+    constexpr float perFrame = 0.99f;
+    return referenceFrames == 1.0f ? perFrame : std::pow(perFrame, referenceFrames);
+}
+
+void drawZoomBlur(float frameMs, float referenceFrames) {
+    drawBlurQuad(zoomBlurOpacity(referenceFrames), frameMs * 0.002f);
+}
 
 void drawBlurTexture() { drawBlurQuad(0.9f, 0.0f); }

@@ -11,9 +11,13 @@ void fadeToBlack(double duration, double elapsed);
 // The same at opacity 1 - elapsed / duration (0 for a duration that is not positive).
 void fadeFromBlack(double duration, double elapsed);
 
-// blurTexture over the viewport at opacity 0.99, added, its rectangle inset by frameMs x 0.002 on every
-// side (a zoom in that grows with the frame time). Keeps the caller's viewport.
-void drawZoomBlur(float frameMs);
+// blurTexture over the viewport, added, its rectangle inset by frameMs x 0.002 on every side (a zoom in
+// that grows with the frame time). Its opacity is 0.99 for each 60 Hz frame the picture stands for
+// (0.99 to the power referenceFrames), so the trail fades at the same pace at any frame rate. Keeps the
+// caller's viewport.
+void drawZoomBlur(float frameMs, float referenceFrames);
+// 0.99 to the power referenceFrames; exactly 0.99 for one frame.
+float zoomBlurOpacity(float referenceFrames);
 // blurTexture over the viewport at opacity 0.9, added, unzoomed.
 void drawBlurTexture();
 

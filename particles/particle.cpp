@@ -8,14 +8,14 @@ Particle::Particle() : position(0, 0, 0), rotation(0, 0, 0), rotationSpeed(0, 0,
 
 Particle::StepState Particle::stepState() const {
     if (lifeTimer.elapsedMs() > lifetime) return StepState::Dead;
-    if (!(stepTimer.elapsedMs() > stepInterval)) return StepState::Waiting;
+    if (!stepIsDue(stepTimer, stepInterval)) return StepState::Waiting;
     return StepState::Due;
 }
 
 bool Particle::finishStep() {
     // A faded-out particle dies at once; its step timer is left as it was.
     if (colour[3] < 0.0f) return false;
-    stepTimer.restart();
+    moveOnOneStep(stepTimer, stepInterval);
     return true;
 }
 

@@ -49,17 +49,17 @@ Particle* ParticleEmitter::spawnOne() const {
 bool ParticleEmitter::update(Particle** spawned) {
     if (lifeTimer.elapsedMs() > lifetime) return false;
 
-    if (spawnTimer.elapsedMs() > spawnInterval) {
+    if (stepIsDue(spawnTimer, spawnInterval)) {
         Particle* particle = spawnOne();
         if (spawned && particle && !*spawned) {
             *spawned = particle;
         } else {
             freeParticle(particle);  // nowhere to put it: never leak it
         }
-        spawnTimer.restart();
+        moveOnOneStep(spawnTimer, spawnInterval);
     }
 
-    if (stepTimer.elapsedMs() > stepInterval) {
+    if (stepIsDue(stepTimer, stepInterval)) {
         // Rx * Ry * Rz: the z rotation acts on the direction first.
         Matrix4 matrix;
         matrix.rotate(rotation.x, 1.0f, 0.0f, 0.0f);
@@ -71,7 +71,7 @@ bool ParticleEmitter::update(Particle** spawned) {
         rotation.z += rotationSpeed.z;
         // Past a full turn the angle restarts from 0 rather than wrapping.
         rotation.zeroOutsideRange(-360, 360);
-        stepTimer.restart();
+        moveOnOneStep(stepTimer, stepInterval);
     }
     return true;
 }

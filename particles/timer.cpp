@@ -1,7 +1,10 @@
 // Timer over the counter module, so a virtual counter drives it in tests and the capture tool.
 #include "particles/timer.h"
 
+#include <cmath>
+
 #include "services/counter.h"
+#include "services/demo_clock.h"
 
 Timer::Timer() {
     usePerformanceCounter = 1;
@@ -34,4 +37,28 @@ double Timer::elapsedMs() const {
     // gives the small true interval.
     const uint32_t ticks = readTickCount() - static_cast<uint32_t>(startCount);
     return static_cast<double>(ticks);
+}
+
+void Timer::moveStartOn(double ms) {
+    if (usePerformanceCounter) {
+        startCount += std::llround(ms / 1000.0 / static_cast<double>(countPeriod));
+        return;
+    }
+    const uint64_t high = static_cast<uint64_t>(startCount) & 0xFFFFFFFF00000000ull;
+    const uint32_t low = static_cast<uint32_t>(startCount) + static_cast<uint32_t>(std::lround(ms));
+    startCount = static_cast<int64_t>(high | low);
+}
+
+double stepPeriodMs(int intervalMs) {
+    return (std::floor(intervalMs / referenceFrameMs) + 1.0) * referenceFrameMs;
+}
+
+bool stepIsDue(const Timer& timer, int intervalMs) {
+    return timer.elapsedMs() > stepPeriodMs(intervalMs) - referenceFrameMs / 5.0;
+}
+
+void moveOnOneStep(Timer& timer, int intervalMs) {
+    const double period = stepPeriodMs(intervalMs);
+    if (timer.elapsedMs() > 2.0 * period) timer.restart();
+    else timer.moveStartOn(period);
 }

@@ -164,10 +164,13 @@ bool makeColourTexture(int width, int height, int colorBits, bool windowHasAlpha
     return screen.colour != 0;
 }
 
-// The deepest depth buffer the driver completes, from the depth asked for down to 16 bits.
+// The deepest depth buffer the driver completes, down to 16 bits. A desktop gives a window at least the
+// depth asked for (the sizes are minimums), and a 16-bit window commonly gets 24: halvex16's sky box, 40000
+// units out with the near plane at 0.1, needs more than 16 bits, so it asks for 24 first too; halvex32
+// starts at 32.
 bool attachDepthBuffer(int width, int height, int colorBits) {
     const GLenum deep[] = {GL_DEPTH_COMPONENT32, GL_DEPTH_COMPONENT24, GL_DEPTH_COMPONENT16};
-    const int first = colorBits == 16 ? 2 : 0;
+    const int first = colorBits == 16 ? 1 : 0;
     gl.genRenderbuffers(1, &screen.depth);
     gl.bindRenderbuffer(GL_RENDERBUFFER, screen.depth);
     for (int i = first; i < 3; ++i) {

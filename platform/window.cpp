@@ -70,11 +70,18 @@ void applyPixelFormatRequest(const PixelFormatRequest& request) {
 
 // The requested format first, then the nearest ones a driver may offer instead. A window that only
 // receives the virtual screen's scaled picture needs no depth buffer, and has none: with one bound, the
-// software rasteriser leaves its fast path for the scaling.
+// software rasteriser leaves its fast path for the scaling. halvex16 asks for 24 depth bits before 16:
+// desktops give its window that much anyway (the sizes are minimums), and a driver that gives exactly
+// what is asked (SDL's offscreen one) would otherwise lose the sky box, 40000 units out, to 16 bits.
 int pixelFormatCandidates(PixelFormatRequest* out, bool withDepth) {
     if (requestedColorBits == 16) {
-        out[0] = {5, 6, 5, withDepth ? 16 : 0};
-        return 1;
+        if (!withDepth) {
+            out[0] = {5, 6, 5, 0};
+            return 1;
+        }
+        out[0] = {5, 6, 5, 24};
+        out[1] = {5, 6, 5, 16};
+        return 2;
     }
     if (!withDepth) {
         out[0] = {8, 8, 8, 0};

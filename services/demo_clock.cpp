@@ -5,6 +5,7 @@
 
 double demoTime = 0.0;
 double frameTime = 0.0;
+double demoStepMs = 0.0;
 double secondsPerCount = 0.0;
 int64_t lastCount = 0;
 
@@ -23,6 +24,7 @@ void startDemoClock() {
     usingTickCount = !counterFrequency(frequency) || frequency <= 0;
     secondsPerCount = usingTickCount ? 0.001 : 1.0 / static_cast<double>(frequency);
     demoTime = 0.0;
+    demoStepMs = 0.0;
     lastCount = readClockCounter();
 }
 
@@ -32,7 +34,9 @@ void advanceDemoClock() {
     if (usingTickCount) elapsed = static_cast<uint32_t>(now - lastCount);   // the tick count wraps
     frameTime = static_cast<double>(elapsed) * secondsPerCount * 1000.0;
     lastCount = readClockCounter();
+    const double before = demoTime;
     demoTime = demoTimePinned ? pinnedDemoTime : demoTime + frameTime;
+    demoStepMs = demoTime - before;
     demoTimePinned = false;
 }
 

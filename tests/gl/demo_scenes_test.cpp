@@ -90,6 +90,7 @@ bool prepareDemo(int width = side, int height = side) {
     setupTextureUnits();
     resetSceneState();
     startDemoClock();
+    demoStepMs = referenceFrameMs;   // each frame a test draws stands for one 60 Hz frame
     emitterSpawnTimer.restart();
     recordSoundCalls();
     return true;
@@ -276,14 +277,39 @@ TEST_F(Scenes, EffectsPlayOnceAtTheirMomentsOnlyWithSoundOnAndEmittersComeEvery1
     puffSample = SoundSample{};
 }
 
-TEST_F(Scenes, SceneTwoTurnsInWholeDegreesFromAZeroFirstFrameAndFadesToOpaqueBlack) {
-    EXPECT_GT(drawn(drawScene2, 0.0).brightest(), 60);  // first call: no frame time, no fade (strict)
-    for (int i = 1; i <= 5; ++i) drawn(drawScene2, 4.0 * i);  // 0.8 degree each
-    EXPECT_EQ(moduleSpinAngle + spiralAngle, 0);
-    drawn(drawScene2, 40.0);  // 20 ms: 4 degrees
-    EXPECT_TRUE(moduleSpinAngle == 4 && spiralAngle == 4);
+TEST_F(Scenes, SceneTwoFadesInFromItsFirstFrameAndTurnsInWholeDegreesCarryingTheFraction) {
+    EXPECT_EQ(drawn(drawScene2, 0.0).brightest(), 0);   // the cut: opaque black, no flash
+    demoStepMs = 4.0;                                    // 0.72 degree a frame at 3 per 60 Hz frame
+    for (int i = 1; i <= 5; ++i) drawn(drawScene2, 4.0 * i);
+    EXPECT_TRUE(moduleSpinAngle == 3 && spiralAngle == 3) << moduleSpinAngle << " " << spiralAngle;
+    demoStepMs = 20.0;                                   // 3.6 more, with the 0.6 carried: 4
+    drawn(drawScene2, 40.0);
+    EXPECT_TRUE(moduleSpinAngle == 7 && spiralAngle == 7) << moduleSpinAngle << " " << spiralAngle;
+    EXPECT_GT(drawn(drawScene2, 1500.0).brightest(), 30);
     EXPECT_EQ(drawn(drawScene2, 19000.0).brightest(), 0);
 }
+
+namespace {
+// Scene 2's picture after 3 s of frames every stepMs, from an empty trail and unturned angles.
+Frame sceneTwoAfterThreeSeconds(double stepMs) {
+    resetSceneState();
+    const std::vector<unsigned char> black(512 * 512 * 3);
+    glBindTexture(GL_TEXTURE_2D, blurTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 512, 512, 0, GL_RGB, GL_UNSIGNED_BYTE, black.data());
+    demoStepMs = stepMs;
+    Frame last;
+    for (int k = 0; k * stepMs <= 3000.0 + 1e-6; ++k) last = drawn(drawScene2, 7000.0 + k * stepMs);
+    return last;
+}
+
+// The trail fades by 0.99 for each 60 Hz frame's span, so at 240 frames a second it is as long, and the
+// picture as bright, as at 60; at 0.99 a frame it would be four times shorter.
+void expectTheTrailKeepsItsLengthAtAnyRate() {
+    const double at60 = sceneTwoAfterThreeSeconds(1000.0 / 60.0).mean();
+    const double at240 = sceneTwoAfterThreeSeconds(1000.0 / 240.0).mean();
+    EXPECT_NEAR(at240, at60, 0.03 * at60) << "mean of r + g + b";
+}
+}  // namespace
 
 // The 512 x 512 corner captured into the feedback texture, each window size in a process of its own:
 // the shared offscreen window does not come back reliably from a resize. A window smaller than the
@@ -312,6 +338,7 @@ TEST(ScenesAlone, SceneTwoCapturesTheFramesCornerInto512Texels) {
             }
             EXPECT_GT(inside, 1000);
             EXPECT_EQ(outside, 0);
+            if (width == 512) expectTheTrailKeepsItsLengthAtAnyRate();
             exitChild();
         };
         EXPECT_EXIT(child(), ::testing::ExitedWithCode(0), "") << width << " x " << height;

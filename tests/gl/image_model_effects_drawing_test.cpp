@@ -615,7 +615,7 @@ TEST_F(Drawing, ZoomBlurInsetsTheTextureRectangleByTheFrameTimeAndWorksWithoutMu
     glActiveTextureARB(GL_TEXTURE1_ARB);
 
     // 20 ms: the rectangle from 0.04 to 0.96 fills the viewport at 99 percent; the centre stays put.
-    const auto zoomed = drawn([] { drawZoomBlur(20.0f); });
+    const auto zoomed = drawn([] { drawZoomBlur(20.0f, 1.0f); });
     for (auto [x, y, channel, value] : {std::tuple{0, 128, 0, 0.04 * side}, {side - 1, 128, 0, 0.96 * side},
                                         {128, 0, 1, 0.04 * side}, {128, side - 1, 1, 0.96 * side},
                                         {128, 128, 0, 128.0}})
@@ -629,7 +629,7 @@ TEST_F(Drawing, ZoomBlurInsetsTheTextureRectangleByTheFrameTimeAndWorksWithoutMu
                  {GL_BLEND_SRC, GL_SRC_ALPHA}, {GL_BLEND_DST, GL_ONE}, {GL_MATRIX_MODE, GL_MODELVIEW}},
                 {{GL_TEXTURE_2D, true}, {GL_DEPTH_TEST, true}, {GL_BLEND, false}});
     glViewport(0, 0, 128, 128);
-    drawZoomBlur(10.0f);
+    drawZoomBlur(10.0f, 1.0f);
     EXPECT_EQ(integers(GL_VIEWPORT)[2], 128);
 
     // Without the multitexture pair (the start-up's test shows the message and the quit) the blur drawn
@@ -637,7 +637,7 @@ TEST_F(Drawing, ZoomBlurInsetsTheTextureRectangleByTheFrameTimeAndWorksWithoutMu
     hideGlExtensionForTest("GL_ARB_multitexture");
     EXPECT_FALSE(resolveMultitextureEntryPoints(lookupGlEntryPoint));
     ASSERT_EQ(glMultiTexCoord2fARB, nullptr);
-    EXPECT_TRUE(drawn([] { drawZoomBlur(20.0f); }) == zoomed);
+    EXPECT_TRUE(drawn([] { drawZoomBlur(20.0f, 1.0f); }) == zoomed);
     hideGlExtensionForTest(nullptr);
     EXPECT_TRUE(resolveMultitextureEntryPoints(lookupGlEntryPoint));
 }

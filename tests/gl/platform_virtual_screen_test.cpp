@@ -73,7 +73,9 @@ void checkFullScreenPresentation(int colorBits) {
     SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &windowDepth);
     EXPECT_EQ(windowDepth, 0);
     const int sceneDepth = obtainedPixelFormat().depth;
-    EXPECT_TRUE(colorBits == 16 ? sceneDepth == 16 : sceneDepth >= 24) << "the scenes' depth buffer has " << sceneDepth;
+    // As a desktop gives a window: at least 24 bits for either program where the driver has them, or
+    // halvex16's sky box, 40000 units out, is lost to the depth range.
+    EXPECT_GE(sceneDepth, 24) << "the scenes' depth buffer has " << sceneDepth;
     int drawableWidth = 0, drawableHeight = 0;
     SDL_GL_GetDrawableSize(deviceContext, &drawableWidth, &drawableHeight);
     ASSERT_GT(drawableWidth, drawableHeight) << "the offscreen display is expected wider than tall";

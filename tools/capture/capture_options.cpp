@@ -18,7 +18,7 @@ const char* const captureUsage =
     "                     clock starts\n"
     "  --to MS            end of the run, exclusive (default: the end of the demo, when the music has\n"
     "                     ended and the last credit line has left the screen, whichever is later; the\n"
-    "                     credits speed up once per frame, so this end depends on --fps; see below)\n"
+    "                     same demo time at every --fps; see below)\n"
     "  --at MS,MS,...     write only the frames at these demo times (each a whole number of steps)\n"
     "  --fps N[/D]        frames per second, a whole number or a ratio: 50, 60000/1001 (default 30)\n"
     "  --size WxH         picture size in pixels, up to 7680x4320 (default 1024x768); the demo keeps\n"
@@ -45,7 +45,7 @@ const char* const captureUsage =
     "                     screen can do it\n"
     "  --present-to WxH   with --benchmark: draw as the full screen does on a WxH display, each frame\n"
     "                     scaled into a stand-in of that size (the display's own copy is not counted)\n"
-    "  --help             this text, and where the demo ends at the --fps given\n"
+    "  --help             this text, and where the demo ends\n"
     "Ctrl+C or SIGTERM stops the run and finishes every file being written, up to the last frame\n"
     "rendered; a second one stops at once. Progress goes to standard error.\n"
     "Exit codes: 0 done, 1 failed while running, 2 bad options, 130 stopped by a signal.\n";

@@ -282,12 +282,11 @@ void renderRun(CaptureState& state) {
 
 bool settleCaptureEnd(CaptureOptions& options, FILE* report) {
     if (options.toGiven) return true;
-    const DemoEnd end = findDemoEnd(options.fps);
+    const DemoEnd end = findDemoEnd();
     std::fprintf(report,
-                 "halvex-capture: the demo ends at %.3f s at %s fps: the music ends at %.3f s, the last credit line "
-                 "has left the screen at %.3f s\n",
-                 end.endMs / 1000.0, frameRateText(options.fps).c_str(), end.musicEndMs / 1000.0,
-                 end.creditsGoneMs / 1000.0);
+                 "halvex-capture: the demo ends at %.3f s: the music ends at %.3f s, the last credit line has left "
+                 "the screen at %.3f s\n",
+                 end.endMs / 1000.0, end.musicEndMs / 1000.0, end.creditsGoneMs / 1000.0);
     settleRunEnd(options, end.endMs);
     if (options.toMs <= options.fromMs) {
         std::fprintf(stderr, "halvex-capture: --from %.0f lies after the end of the demo\n", options.fromMs);

@@ -29,12 +29,14 @@ double musicLengthMs(const char* path) {
     return static_cast<double>(frames) * 1000.0 / info.samplerate;
 }
 
-DemoEnd findDemoEnd(const FrameRate& rate) {
+DemoEnd findDemoEnd() {
+    const FrameRate reference{60, 1};
     DemoEnd end;
     end.musicEndMs = musicLengthMs(musicPath);
-    const int64_t gone = firstFrameWithoutCredits([&](int64_t k) { return frameTimeMs(rate, k); }, longestRunFrames);
-    end.creditsGoneMs = gone >= 0 ? frameTimeMs(rate, gone) : 0.0;
-    const double afterCredits = gone >= 0 ? frameTimeMs(rate, gone + 1) : 0.0;
+    const int64_t gone =
+        firstFrameWithoutCredits([&](int64_t k) { return frameTimeMs(reference, k); }, longestRunFrames);
+    end.creditsGoneMs = gone >= 0 ? frameTimeMs(reference, gone) : 0.0;
+    const double afterCredits = gone >= 0 ? frameTimeMs(reference, gone + 1) : 0.0;
     end.endMs = std::max(end.musicEndMs, afterCredits);
     return end;
 }

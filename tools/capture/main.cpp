@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     if (options.help) {
         std::fputs(captureUsage, stdout);
         std::fflush(stdout);
-        // Where the demo ends depends on the data and the rate, so it is found, not printed from memory.
+        // Where the demo ends depends on the data, so it is found, not printed from memory.
         options.toGiven = false;
         if (enterDataRoot(options)) settleCaptureEnd(options, stdout);
         return 0;
