@@ -132,11 +132,13 @@ void applyCommandLine(const CommandLine& commandLine) {
 }
 
 std::string usageText(const std::string& program, int colorBits) {
-    const std::string depth = std::to_string(colorBits);
+    const std::string bits = std::to_string(colorBits);
+    const std::string depth = colorBits == 16 ? "a depth buffer of 24 bits (16 where the driver has no more)"
+                                              : "a " + bits + "-bit depth buffer";
     return "usage: " + program + " [options]\n"
            "ORX Halvex, a self-running real-time OpenGL demo with music: a flight through space, a zooming\n"
-           "motion blur, a fogged terrain and closing credits. This program asks for " + depth + "-bit colour\n"
-           "and a " + depth + "-bit depth buffer. Escape or closing the window ends it.\n"
+           "motion blur, a fogged terrain and closing credits. This program asks for " + bits + "-bit colour\n"
+           "and " + depth + ". Escape or closing the window ends it.\n"
            "\n"
            "  --window WxH       windowed, the client area W x H pixels (e.g. 800x600)\n"
            "  --fullscreen WxH   full screen, the demo drawn at W x H and scaled to the display with its shape\n"
