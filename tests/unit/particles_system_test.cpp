@@ -78,10 +78,11 @@ TEST_F(Particles, EachKindStepsOnlyAfterItsIntervalAndDiesWhenFadedOut) {
         float grow, brighten, fade;
         float dx, dyLow, dyHigh;  // the move of one step
         int steps;                // until alpha falls below 0 in single precision
+        int due;                  // ms: the first 60 Hz frame past the interval, whole ms
     };
-    for (const Case& c : {Case{&puff, 60, 0.6f, 0.03f, 0.05f, 0, 0, 0, 20},
-                          Case{&drift, 20, 0.3f, 0.02f, 0.02f, -0.5f, 2, 2, 51},
-                          Case{&rise, 20, 0.3f, 0.01f, 0.02f, 0, 1, 2, 51}}) {
+    for (const Case& c : {Case{&puff, 60, 0.6f, 0.03f, 0.05f, 0, 0, 0, 20, 67},
+                          Case{&drift, 20, 0.3f, 0.02f, 0.02f, -0.5f, 2, 2, 51, 34},
+                          Case{&rise, 20, 0.3f, 0.01f, 0.02f, 0, 1, 2, 51, 34}}) {
         SCOPED_TRACE(c.grow + c.brighten);
         Particle& p = *c.p;
         p.lifetime = 100000;
@@ -92,10 +93,11 @@ TEST_F(Particles, EachKindStepsOnlyAfterItsIntervalAndDiesWhenFadedOut) {
         std::copy(colour, colour + 4, p.colour);
         p.stepTimer.restart();
         p.lifeTimer.restart();
-        advanceMs(c.interval);  // exactly the interval is not enough
+        // Steps come as on a 60 Hz display: not at the interval, but at the first frame past it.
+        advanceMs(c.interval);
         EXPECT_TRUE(p.update(nullptr));
         EXPECT_EQ(p.size, 5.0f);
-        advanceMs(1);
+        advanceMs(c.due - c.interval);
         EXPECT_TRUE(p.update(nullptr));
         EXPECT_EQ(p.size, 5.0f + c.grow);
         for (int i = 0; i < 3; ++i) EXPECT_EQ(p.colour[i], colour[i] + c.brighten);
@@ -104,12 +106,12 @@ TEST_F(Particles, EachKindStepsOnlyAfterItsIntervalAndDiesWhenFadedOut) {
         EXPECT_GE(p.position.y, 10.0f + c.dyLow);
         EXPECT_LE(p.position.y, 10.0f + c.dyHigh);
         EXPECT_EQ(p.position.z, 3.0f);
-        // The step restarted the step timer: half an interval later nothing is due.
+        // The step moved the step timer on: half an interval later nothing is due.
         advanceMs(c.interval / 2);
         EXPECT_TRUE(p.update(nullptr));
         EXPECT_EQ(p.colour[3], 1.0f - c.fade);
         int steps = 1;  // then one a call, up to the call that finds alpha below 0 and returns false
-        do advanceMs(c.interval + 1);
+        do advanceMs(c.due);
         while (++steps < 300 && p.update(nullptr));
         EXPECT_EQ(steps, c.steps);
         EXPECT_LT(p.colour[3], 0.0f);
@@ -133,10 +135,12 @@ TEST_F(Particles, AnEmitterSpawnsItsKindAtItsPlaceUntilItsLifetimeEnds) {
         const float colour[4] = {0.7f, 0.3f, 0.9f, 1.0f};
         std::copy(colour, colour + 4, emitter.colour);
         Particle* p = nullptr;
-        advanceMs(80);  // exactly the interval is not enough
+        advanceMs(79);  // short of the interval
         EXPECT_TRUE(emitter.update(&p));
         ASSERT_EQ(p, nullptr);
-        advanceMs(21);  // a spawn and a step of the orbit are both due
+        // A spawn and a step of the orbit are both due: 113 ms is past the spawn's 83.3 (5 frames), and
+        // 34 ms since the first step (whose late call started its timer afresh) past its 33.3.
+        advanceMs(34);
         EXPECT_TRUE(emitter.update(&p));
         ASSERT_NE(p, nullptr);
         EXPECT_EQ(typeid(*p), *c.type);
@@ -154,10 +158,10 @@ TEST_F(Particles, AnEmitterSpawnsItsKindAtItsPlaceUntilItsLifetimeEnds) {
         }
         freeParticle(p);
         p = nullptr;
-        advanceMs(50);  // the spawn timer restarted: no second particle yet
+        advanceMs(50);  // the spawn timer moved on by 83.3 ms: no second particle yet
         EXPECT_TRUE(emitter.update(&p));
         EXPECT_EQ(p, nullptr);
-        advanceMs(4850);  // 5001 ms since birth: dead, without a last spawn
+        advanceMs(4850);  // 5013 ms since birth: dead, without a last spawn
         EXPECT_FALSE(emitter.update(&p));
         EXPECT_EQ(p, nullptr);
     }
@@ -172,7 +176,7 @@ TEST_F(Particles, AnEmitterTurnsByTheAngleBeforeItsStepAndRestartsPastAFullTurn)
     turning.rotationSpeed = Vector3(0, 0, 3);
     const float expected[3][3] = {{49.9315f, -2.6168f, 360}, {50, 0, 0}, {50, 0, 3}};  // x, y, angle after
     for (const auto& row : expected) {
-        advanceMs(21);
+        advanceMs(34);   // two 60 Hz frames: the first past the interval of 20 ms
         ASSERT_TRUE(turning.update(nullptr));
         EXPECT_NEAR(turning.position.x, row[0], 1e-3f);
         EXPECT_NEAR(turning.position.y, row[1], 1e-3f);
