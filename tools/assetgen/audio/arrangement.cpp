@@ -33,6 +33,8 @@ const std::vector<ChordStep> kJourney = {{&kAm9, 2}, {&kFmaj9, 2}, {&kCmaj9, 2},
 const std::vector<ChordStep> kJourneyTurn = {{&kFmaj9, 2}, {&kG6, 2}, {&kEm7, 2}, {&kAm9, 2}};
 // The second phrase of the groove leans on D minor and the dominant instead of C and G.
 const std::vector<ChordStep> kJourneyLean = {{&kAm9, 2}, {&kFmaj9, 2}, {&kDm9, 2}, {&kEsus, 1}, {&kE, 1}};
+// The third phrase climbs from F through G to A minor and back up, when the kick arrives.
+const std::vector<ChordStep> kJourneyRise = {{&kFmaj9, 2}, {&kG6, 2}, {&kAm9, 2}, {&kEm7, 1}, {&kG6, 1}};
 // The breakdown: the theme's opening over F and D minor, far away.
 const std::vector<ChordStep> kBreak = {{&kFmaj9, 2}, {&kDm9, 2}, {&kAm9, 2}, {&kEsus, 2}};
 // The climb ends on the dominant of B minor, the key of the climax.
@@ -46,7 +48,7 @@ const std::vector<ChordStep> kHomeBridge = {{&kGmaj9, 2}, {&kEm9, 2}, {&kBm9, 2}
 const std::vector<ChordStep> kCadence = {{&kGmaj9, 1}, {&kA7sus, 0.5}, {&kA7, 0.5}};
 
 // The space section, bar 0 to 63.25: intro, groove, theme, answer, breakdown, climb.
-const std::vector<ChordStep> kSpaceGroove = joined({kJourneyLean, kJourney, kJourney, kJourneyTurn});   // bars 16-48
+const std::vector<ChordStep> kSpaceGroove = joined({kJourneyLean, kJourneyRise, kJourney, kJourneyTurn});   // bars 16-48
 // The credits, bar 0 to 50: song, bridge, minor interlude, last pass and cadence.
 const std::vector<ChordStep> kCreditsSongChords = joined({kHome, kHomeLean, kHomeBridge});      // bars 8-32
 const std::vector<ChordStep> kCreditsEnd = joined({kHomeMinor, kHome, kCadence});                // bars 32-50
@@ -160,7 +162,8 @@ void writeArpeggios(Score& score) {
                                  {spaceBar(56), 0.75}, {spaceBar(63), 0.9}, {kClimaxStart, 0.85}};
     // Each phrase of the journey has its own figure: rising, turning, wide, then sparse in the breakdown.
     addArpeggio(arp, spaceBar(8), kJourney, "02457542", 2 * kStep, 12, brightness, velocity);
-    addArpeggio(arp, spaceBar(16), joined({kJourneyLean, kJourney}), "02457542", kStep, 12, brightness, velocity);
+    addArpeggio(arp, spaceBar(16), kJourneyLean, "02457542", kStep, 12, brightness, velocity);
+    addArpeggio(arp, spaceBar(24), kJourneyRise, "0247.7420247.742", kStep, 12, brightness, velocity);
     addArpeggio(arp, spaceBar(32), kJourney, "0425.7425.47", kStep, 12, brightness, velocity);
     addArpeggio(arp, spaceBar(40), kJourneyTurn, "75420247", 2 * kStep, 12, brightness, velocity, 1.3);
     addArpeggio(arp, spaceBar(48), kBreak, "0.4.7...", kStep, 12, brightness, velocity, 1.5);
@@ -272,14 +275,16 @@ void writeMelodies(Score& score) {
 
 void writeDrums(Score& score) {
     Part kick = makePart("kick", Instrument::Kick);
-    addSteps(kick, spaceBar(24), 24, "X...X...X...X...", 36.0f, 0.8f);
+    addSteps(kick, spaceBar(24), 16, "X...X...X...X...", 36.0f, 0.8f);
+    addSteps(kick, spaceBar(40), 8, "X...X...X..XX...", 36.0f, 0.8f);
     addSteps(kick, spaceBar(52), 4, "X.......X.......", 36.0f, 0.75f);
     addSteps(kick, spaceBar(56), 6, "X...X...X...X...", 36.0f, 0.85f);
     addSteps(kick, spaceBar(62), 1, "X...X...X.X.X.X.", 36.0f, 0.9f);
     addSteps(kick, kClimaxStart, 8, "X...X...X...X...", 36.0f, 1.0f);
     addSteps(kick, climaxBar(8), 1, "X...............", 36.0f, 1.0f);
     addSteps(kick, terrainBar(8), 8, "X.........X.....", 36.0f, 0.75f);
-    addSteps(kick, creditsBar(8), 24, "X.......X.......", 36.0f, 0.6f);
+    addSteps(kick, creditsBar(8), 8, "X.......X.......", 36.0f, 0.6f);
+    addSteps(kick, creditsBar(16), 16, "X...X...X...X...", 36.0f, 0.5f);
     addSteps(kick, creditsBar(40), 8, "X...X...X...X...", 36.0f, 0.6f);
 
     Part clap = makePart("clap", Instrument::Clap);

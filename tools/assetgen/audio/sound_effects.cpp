@@ -2,6 +2,7 @@
 // a fixed peak so they sit at the volumes the scenes play them at.
 #include "audio/sound_effects.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "audio/effects.h"
@@ -112,8 +113,18 @@ StereoBuffer renderPuff() {
         out.left[i] = (bandLeft.bandpass(nl) * breath + 0.5f * hissLeft.highpass(nl) * hiss) * onset;
         out.right[i] = (bandRight.bandpass(nr) * breath + 0.5f * hissRight.highpass(nr) * hiss) * onset;
     }
+    // Noise peaks four times above its average; a soft clip of the peaks makes the breath denser, so it
+    // carries over the music at the volume the scene plays it. The clip's fizz above 9 kHz is smoothed.
+    const float drive = 3.0f / std::max(peakOf(out), 1e-6f);
+    OnePoleLowpass smoothLeft, smoothRight;
+    smoothLeft.setCutoff(9000.0);
+    smoothRight.setCutoff(9000.0);
+    for (size_t i = 0; i < out.frames(); ++i) {
+        out.left[i] = smoothLeft.process(std::tanh(drive * out.left[i]));
+        out.right[i] = smoothRight.process(std::tanh(drive * out.right[i]));
+    }
     addRoom(out, 0.7, 0.2f);
-    finish(out, 0.9f, 0.08);
+    finish(out, 0.65f, 0.08);   // a step under the others: it is dense, and comes every 15 s
     return out;
 }
 
@@ -156,7 +167,8 @@ StereoBuffer renderRock() {
             grainTone.set(rng.range(1000.0, 6000.0), 2.0);
         }
         grainLevel *= grainFade;
-        const float grain = grainTone.bandpass(grainNoise.next()) * grainLevel * 1.5f;
+        // The level goes in before the band-pass, so each grain starts as a tap in its band, not a click.
+        const float grain = grainTone.bandpass(grainNoise.next() * grainLevel) * 1.5f;
         const float swell = smoothStep(t / 0.05);
         const float rumbleL = rumbleToneLeft.lowpass(rumbleLeft.next()) * rumble * swell * 2.5f;
         const float rumbleR = rumbleToneRight.lowpass(rumbleRight.next()) * rumble * swell * 2.5f;
