@@ -300,6 +300,7 @@ void writeDrums(Score& score) {
     addSteps(snare, terrainBar(10), 6, "........x.......", 60.0f, 0.6f);
     addRoll(snare, terrainBar(18), kCreditsStart, kStep, 0.1f, 0.8f);
     addSteps(snare, creditsBar(39), 1, "........x.x.xxXX", 60.0f, 0.5f);
+    addRoll(snare, creditsBar(49), creditsBar(50), kStep, 0.1f, 0.45f);   // into the last chord
 
     Part hats = makePart("hats", Instrument::ClosedHat);
     addSteps(hats, spaceBar(16), 32, "..x...x...x...x.", 60.0f, 0.8f);
