@@ -95,7 +95,7 @@ void renderBass(const Note& note, const BusView& bus) {
     SawOscillator saw;
     SineOscillator sub;
     saw.setFrequency(hz);
-    sub.setFrequency(hz * 0.5);
+    sub.setFrequency(hz);   // the fundamental, not an octave under it: a sub-octave only booms on a PA
     Envelope envelope(0.004, 0.25, 0.8, 0.04, secondsToFrames(note.length));
     StateVariableFilter filter;
     const double cutoff = note.brightness > 0.0f ? note.brightness : 500.0;
@@ -106,7 +106,7 @@ void renderBass(const Note& note, const BusView& bus) {
     writeVoice(bus, note, envelope.totalFrames(), [&](int64_t i, float& l, float& r) {
         if (i % kControlFrames == 0) filter.set(cutoff * (1.0 + 3.0 * sweep), q);
         sweep *= snap;
-        const float out = (filter.lowpass(saw.next()) + 0.8f * sub.next()) * envelope.next() * level;
+        const float out = (filter.lowpass(saw.next()) + 0.5f * sub.next()) * envelope.next() * level;
         l = out;
         r = out;
     });
@@ -181,18 +181,18 @@ void renderKick(const Note& note, const BusView& bus) {
     SineOscillator sine;
     float drop = 1.0f, amplitude = 1.0f;
     const float dropRate = decayPerFrame(0.032);
-    const float fade = decayPerFrame(0.24);
+    const float fade = decayPerFrame(0.15);
     OnePoleLowpass click;
-    click.setCutoff(2500.0);
+    click.setCutoff(5000.0);
     NoiseSource noise(noteSeed(note, 2));
-    const int64_t clickFrames = secondsToFrames(0.004);
+    const int64_t clickFrames = secondsToFrames(0.006);
     const float level = 0.42f * note.velocity;
     writeVoice(bus, note, secondsToFrames(1.0), [&](int64_t i, float& l, float& r) {
-        sine.setFrequency(46.0 + 115.0 * drop);
+        sine.setFrequency(52.0 + 120.0 * drop);
         drop *= dropRate;
         amplitude *= fade;
         float out = sine.next() * amplitude;
-        if (i < clickFrames) out += 0.25f * click.process(noise.next());
+        if (i < clickFrames) out += 0.45f * click.process(noise.next());
         l = r = out * level;
     });
 }

@@ -9,7 +9,7 @@
 enum class Instrument {
     Pad,         // three detuned saws per note, slow swell; brightness comes from the part's filter
     Pluck,       // saw and square through a snapping low-pass: the arpeggios
-    Bass,        // saw over a sub-octave sine through an enveloped low-pass
+    Bass,        // saw through an enveloped low-pass over a sine at the fundamental
     Lead,        // two detuned saws with delayed vibrato
     Bell,        // two-operator FM: bright strike, long ring
     Sub,         // plain sine drone

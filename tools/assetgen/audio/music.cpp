@@ -1,5 +1,6 @@
 // Mixes the score: every part's notes into a part bus, the part's filter, level and ducking, then the
-// echo and reverb sends, the master fades and the limiter. Parts are split over two threads, each with its
+// echo and reverb sends, the master fades, the master's tone (a rumble filter and an air shelf) and the
+// limiter. Parts are split over two threads, each with its
 // own sums, added in a fixed order so the result does not depend on timing.
 #include "audio/music.h"
 
@@ -15,8 +16,11 @@
 namespace {
 constexpr double kWarmUpSeconds = 8.0;    // effects run this long before a window so their tails are in it
 constexpr int kBlockFrames = 32;          // part filters and levels are updated every this many frames
-constexpr float kMasterGain = 0.9f;
-constexpr float kCeiling = 0.8f;          // -1.9 dBFS before MP3 encoding, which adds a little to peaks
+constexpr float kMasterGain = 1.8f;
+constexpr float kCeiling = 0.68f;         // -3.3 dBFS before MP3 encoding, which adds up to 2 dB to peaks
+constexpr double kRumbleHz = 38.0;        // below this only a PA's cabinets would move: cut
+constexpr double kAirHz = 4000.0;         // above this the shelf lifts the hats, breath and sparkle
+constexpr float kAirGain = 0.5f;          // how much of what lies above kAirHz is added again (+3.5 dB)
 constexpr double kDuckSeconds = 0.32;     // how long a part takes to come back after a kick
 
 // What one thread accumulates: the dry mix and the two effect sends.
@@ -155,6 +159,17 @@ void applyMaster(const Score& score, const Window& window, StereoBuffer& mix) {
         }
     }
 }
+// A steep high-pass against sub rumble and a high shelf for air, per channel over the whole window.
+void shapeTone(std::vector<float>& channel) {
+    StateVariableFilter rumble, rumble2, air;
+    rumble.set(kRumbleHz, 0.54);
+    rumble2.set(kRumbleHz, 1.31);   // with the first, a fourth-order Butterworth
+    air.set(kAirHz, 0.7);
+    for (float& sample : channel) {
+        const float clean = rumble2.highpass(rumble.highpass(sample));
+        sample = clean + kAirGain * air.highpass(clean);
+    }
+}
 }  // namespace
 
 double musicLength() { return kMusicLength; }
@@ -183,6 +198,8 @@ StereoBuffer renderMusic(double startSeconds, double endSeconds) {
     Reverb room(0.86, 0.3);
     room.process(sums.room.data(), frames, sums.mix, 1.0f);
     applyMaster(score, window, sums.mix);
+    shapeTone(sums.mix.left);
+    shapeTone(sums.mix.right);
     limitPeaks(sums.mix, kCeiling, 0.003, 0.15);
 
     const size_t skip = static_cast<size_t>(secondsToFrames(start) - window.start);

@@ -107,7 +107,7 @@ double addArpeggio(Part& part, double start, const std::vector<ChordStep>& steps
 }
 
 double addBassLine(Part& part, double start, const std::vector<ChordStep>& steps, const char* pattern,
-                   const Automation& brightness, double gate, float resonance) {
+                   const Automation& brightness, double gate, float resonance, int transpose) {
     const size_t length = std::strlen(pattern);
     double time = start;
     size_t counter = 0;
@@ -124,10 +124,16 @@ double addBassLine(Part& part, double start, const std::vector<ChordStep>& steps
             }
             const float velocity = (c >= 'a') ? 0.6f : 1.0f;
             const double at = time + i * kStep;
-            addNote(part, at, kStep * gate, static_cast<float>(chordStep.chord->root + offset), velocity, 0.0f,
+            addNote(part, at, kStep * gate, static_cast<float>(chordStep.chord->root + offset + transpose), velocity, 0.0f,
                     static_cast<float>(brightness.at(at)), resonance);
         }
         time += chordStep.bars * kBar;
     }
     return time;
+}
+
+std::vector<ChordStep> joined(std::initializer_list<std::vector<ChordStep>> parts) {
+    std::vector<ChordStep> all;
+    for (const std::vector<ChordStep>& steps : parts) all.insert(all.end(), steps.begin(), steps.end());
+    return all;
 }

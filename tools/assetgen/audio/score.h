@@ -1,6 +1,7 @@
 // The score: parts (an instrument, its notes and its mixer settings over time) and the tools the
 // arrangement writes them with: step patterns, melodies, chord progressions, arpeggios and bass lines.
 #pragma once
+#include <initializer_list>
 #include <vector>
 
 #include "audio/envelopes.h"
@@ -95,6 +96,9 @@ double addArpeggio(Part& part, double start, const std::vector<ChordStep>& steps
                    double gate = 0.8, float resonance = 0.0f);
 
 // Bass line over the chords: one letter a sixteenth, 'R' root, 'O' octave up, 'F' fifth, '.' rest;
-// a lower-case letter is played softer; gate is the note length in sixteenths.
+// a lower-case letter is played softer; gate is the note length in sixteenths; transposed by semitones.
 double addBassLine(Part& part, double start, const std::vector<ChordStep>& steps, const char* pattern,
-                   const Automation& brightness, double gate = 0.8, float resonance = 0.0f);
+                   const Automation& brightness, double gate = 0.8, float resonance = 0.0f, int transpose = 0);
+
+// The progressions one after the other.
+std::vector<ChordStep> joined(std::initializer_list<std::vector<ChordStep>> parts);

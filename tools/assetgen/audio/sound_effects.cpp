@@ -2,6 +2,7 @@
 // a fixed peak so they sit at the volumes the scenes play them at.
 #include "audio/sound_effects.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "audio/effects.h"
@@ -83,34 +84,47 @@ StereoBuffer renderSpaceOpening() {
 
 StereoBuffer renderPuff() {
     DenormalGuard guard;
-    const int64_t frames = secondsToFrames(1.2);
+    const int64_t frames = secondsToFrames(0.9);
     StereoBuffer out(static_cast<size_t>(frames));
+    // A breath: noise through a band-pass that falls from a hiss to a softer rush, and a thin high hiss on
+    // top; it lives between 1 and 8 kHz, where the music leaves room, and has no body below 200 Hz.
     NoiseSource noiseLeft(0x9F0Fu), noiseRight(0x7E11u);
-    StateVariableFilter airLeft, airRight;
-    SineOscillator thump;
-    const int64_t attack = secondsToFrames(0.015);
-    const float breathFade = decayPerFrame(0.2), thumpFade = decayPerFrame(0.07), dropRate = decayPerFrame(0.05);
-    float breath = 1.0f, body = 1.0f, drop = 1.0f;
+    StateVariableFilter bandLeft, bandRight, hissLeft, hissRight, floorLeft, floorRight;
+    hissLeft.set(6000.0, 0.7);
+    hissRight.set(6500.0, 0.7);
+    floorLeft.set(200.0, 0.7);
+    floorRight.set(200.0, 0.7);
+    const int64_t attack = secondsToFrames(0.012);
+    const float breathFade = decayPerFrame(0.16), hissFade = decayPerFrame(0.07);
+    float breath = 1.0f, hiss = 1.0f;
     for (int64_t i = 0; i < frames; ++i) {
         const double t = static_cast<double>(i) / kSampleRate;
         if (i % kControlFrames == 0) {
-            const double cutoff = 250.0 + 1600.0 * std::exp(-t / 0.12);
-            airLeft.set(cutoff, 0.7);
-            airRight.set(cutoff * 1.05, 0.7);
+            const double centre = 900.0 + 3600.0 * std::exp(-t / 0.1);
+            bandLeft.set(centre, 0.9);
+            bandRight.set(centre * 1.08, 0.9);
         }
-        thump.setFrequency(55.0 + 40.0 * drop);
-        drop *= dropRate;
-        const float onset = i < attack ? static_cast<float>(i) / attack : 1.0f;
+        const float onset = i < attack ? smoothStep(static_cast<double>(i) / attack) : 1.0f;
         if (i >= attack) {
             breath *= breathFade;
-            body *= thumpFade;
+            hiss *= hissFade;
         }
-        const float low = 0.5f * thump.next() * body * onset;
-        out.left[i] = airLeft.lowpass(noiseLeft.next()) * breath * onset + low;
-        out.right[i] = airRight.lowpass(noiseRight.next()) * breath * onset + low;
+        const float nl = floorLeft.highpass(noiseLeft.next()), nr = floorRight.highpass(noiseRight.next());
+        out.left[i] = (bandLeft.bandpass(nl) * breath + 0.5f * hissLeft.highpass(nl) * hiss) * onset;
+        out.right[i] = (bandRight.bandpass(nr) * breath + 0.5f * hissRight.highpass(nr) * hiss) * onset;
     }
-    addRoom(out, 0.7, 0.25f);
-    finish(out, 0.75f, 0.05);
+    // Noise peaks four times above its average; a soft clip of the peaks makes the breath denser, so it
+    // carries over the music at the volume the scene plays it. The clip's fizz above 9 kHz is smoothed.
+    const float drive = 3.0f / std::max(peakOf(out), 1e-6f);
+    OnePoleLowpass smoothLeft, smoothRight;
+    smoothLeft.setCutoff(9000.0);
+    smoothRight.setCutoff(9000.0);
+    for (size_t i = 0; i < out.frames(); ++i) {
+        out.left[i] = smoothLeft.process(std::tanh(drive * out.left[i]));
+        out.right[i] = smoothRight.process(std::tanh(drive * out.right[i]));
+    }
+    addRoom(out, 0.7, 0.2f);
+    finish(out, 0.65f, 0.08);   // a step under the others: it is dense, and comes every 15 s
     return out;
 }
 
@@ -118,46 +132,49 @@ StereoBuffer renderRock() {
     DenormalGuard guard;
     const int64_t frames = secondsToFrames(3.5);
     StereoBuffer out(static_cast<size_t>(frames));
-    // The boom: a deep sine falling in pitch, driven into a soft saturation.
+    // The boom: a low sine falling in pitch, driven into a soft saturation.
     SineOscillator boom;
     float boomLevel = 1.0f, drop = 1.0f;
-    const float boomFade = decayPerFrame(0.7), dropRate = decayPerFrame(0.25);
-    // The crack: a bright noise burst; the rumble: low noise that lingers.
+    const float boomFade = decayPerFrame(0.3), dropRate = decayPerFrame(0.2);
+    // The crack: a bright noise burst; the rumble: low-middle noise that lingers as the rocks settle.
     NoiseSource crackNoise(0xC0C0u), rumbleLeft(0x1234u), rumbleRight(0x4321u), grainNoise(0xD1B5u);
-    OnePoleLowpass crackTone, rumbleToneLeft, rumbleToneRight, grainTone;
-    crackTone.setCutoff(3000.0);
-    rumbleToneLeft.setCutoff(140.0);
-    rumbleToneRight.setCutoff(150.0);
-    grainTone.setCutoff(1800.0);
+    StateVariableFilter crackTone, rumbleToneLeft, rumbleToneRight, grainTone;
+    crackTone.set(2500.0, 0.6);
+    rumbleToneLeft.set(380.0, 0.8);
+    rumbleToneRight.set(420.0, 0.8);
     float crack = 1.0f, rumble = 1.0f;
-    const float crackFade = decayPerFrame(0.045), rumbleFade = decayPerFrame(1.1);
-    // Debris: short grains, fewer and fewer, each at its own place in the stereo field.
+    const float crackFade = decayPerFrame(0.06), rumbleFade = decayPerFrame(0.9);
+    // Debris: short grains, fewer and fewer, each its own pitch between 1 and 6 kHz and its own place.
     Rng rng(0x0D0Cull);
     int64_t grainLeft = 0;
     float grainLevel = 0.0f, grainPan = 0.0f;
-    const float grainFade = decayPerFrame(0.006);
+    const float grainFade = decayPerFrame(0.008);
+    const int64_t attack = secondsToFrames(0.002);   // from silence, so the impact does not start on a click
     for (int64_t i = 0; i < frames; ++i) {
         const double t = static_cast<double>(i) / kSampleRate;
-        boom.setFrequency(32.0 + 45.0 * drop);
+        boom.setFrequency(45.0 + 60.0 * drop);
         drop *= dropRate;
         boomLevel *= boomFade;
         crack *= crackFade;
         rumble *= rumbleFade;
-        const float body = std::tanh(2.2f * boom.next() * boomLevel) * 0.8f;
-        const float snap = crackTone.process(crackNoise.next()) * crack * 1.5f;
-        if (grainLeft-- <= 0 && t > 0.05 && t < 2.4) {
+        const float body = std::tanh(2.2f * boom.next() * boomLevel) * 0.4f;
+        const float snap = crackTone.highpass(crackNoise.next()) * crack * 0.7f;
+        if (grainLeft-- <= 0 && t > 0.03 && t < 2.8) {
             // Gaps between grains grow as the debris settles.
-            grainLeft = static_cast<int64_t>(rng.range(0.004, 0.03 + 0.12 * t) * kSampleRate);
-            grainLevel = static_cast<float>(rng.range(0.3, 1.0) * std::exp(-t / 0.8));
+            grainLeft = static_cast<int64_t>(rng.range(0.003, 0.02 + 0.1 * t) * kSampleRate);
+            grainLevel = static_cast<float>(rng.range(0.3, 1.0) * std::exp(-t / 0.9));
             grainPan = static_cast<float>(rng.range(-0.8, 0.8));
+            grainTone.set(rng.range(1000.0, 6000.0), 2.0);
         }
         grainLevel *= grainFade;
-        const float grain = grainTone.process(grainNoise.next()) * grainLevel * 0.9f;
-        const float swell = smoothStep(t / 0.08);
-        const float rumbleL = rumbleToneLeft.process(rumbleLeft.next()) * rumble * swell * 2.5f;
-        const float rumbleR = rumbleToneRight.process(rumbleRight.next()) * rumble * swell * 2.5f;
-        out.left[i] = body + snap + grain * (1.0f - grainPan) + rumbleL;
-        out.right[i] = body + snap + grain * (1.0f + grainPan) + rumbleR;
+        // The level goes in before the band-pass, so each grain starts as a tap in its band, not a click.
+        const float grain = grainTone.bandpass(grainNoise.next() * grainLevel) * 1.5f;
+        const float swell = smoothStep(t / 0.05);
+        const float rumbleL = rumbleToneLeft.lowpass(rumbleLeft.next()) * rumble * swell * 2.5f;
+        const float rumbleR = rumbleToneRight.lowpass(rumbleRight.next()) * rumble * swell * 2.5f;
+        const float onset = i < attack ? static_cast<float>(i) / attack : 1.0f;
+        out.left[i] = (body + snap + grain * (1.0f - grainPan) + rumbleL) * onset;
+        out.right[i] = (body + snap + grain * (1.0f + grainPan) + rumbleR) * onset;
     }
     addRoom(out, 0.8, 0.35f);
     finish(out, 0.89f, 0.1);

@@ -4,5 +4,5 @@
 #include "audio/dsp.h"
 
 StereoBuffer renderSpaceOpening();   // "1.wav": a rising whoosh with a shimmer, 3 s
-StereoBuffer renderPuff();           // "puff.wav": a soft breath of air, 1.2 s
-StereoBuffer renderRock();           // "rock.wav": a heavy boom with debris and rumble, 3.5 s
+StereoBuffer renderPuff();           // "puff.wav": a short breath of air, 0.9 s
+StereoBuffer renderRock();           // "rock.wav": a boom and crack with debris and rumble, 3.5 s
