@@ -55,7 +55,9 @@ void drawSpiral(float increment) {
 void drawFeedbackPass(float dt, float increment) {
     glViewport(0, 0, blurSide, blurSide);
     drawZoomBlur(dt);
-    setPerspectiveView(1);   // the demo's projection, kept in the 512 x 512 viewport
+    // The screen's shape squeezed into the square corner: stretched over the screen, the trail fits the
+    // sharp module drawn over it.
+    setPerspectiveView(1);
     lookAtModule();
     moduleSpinAngle = static_cast<int>(static_cast<float>(moduleSpinAngle) + increment);
     drawSpinningModule();
