@@ -61,7 +61,9 @@ void turnModuleAndSpiral(int wholeDegrees) {
 void drawFeedbackPass(float dt, float trailFrames, int wholeDegrees) {
     glViewport(0, 0, blurSide, blurSide);
     drawZoomBlur(dt, trailFrames);
-    setPerspectiveView(1);   // the demo's projection, kept in the 512 x 512 viewport
+    // The screen's shape squeezed into the square corner: stretched over the screen, the trail fits the
+    // sharp module drawn over it.
+    setPerspectiveView(1);
     lookAtModule();
     turnModuleAndSpiral(wholeDegrees);
     drawSpinningModule();

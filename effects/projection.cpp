@@ -14,17 +14,19 @@ void fullScreenViewport(int keepViewport) {
 }
 }  // namespace
 
-double perspectiveAspect(int width, int height) {
+double perspectiveAspect(int width, int height, bool original) {
     if (width <= 0 || height <= 0) return 1.0;
-    // Integer division on purpose: the demo's picture is as wide as with a square aspect.
-    return static_cast<double>(width / height);
+    // The integer division is kept on request: it is the stretched look the demo had on its first systems.
+    if (original) return static_cast<double>(width / height);
+    return static_cast<double>(width) / static_cast<double>(height);
 }
 
 void setPerspectiveView(int keepViewport) {
     fullScreenViewport(keepViewport);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(fieldOfViewDegrees, perspectiveAspect(screenWidth, screenHeight), nearPlane, farPlane);
+    const double aspect = perspectiveAspect(screenWidth, screenHeight, originalAspect);
+    gluPerspective(fieldOfViewDegrees, aspect, nearPlane, farPlane);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }

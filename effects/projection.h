@@ -2,11 +2,12 @@
 // bottom left). Both reset the modelview matrix and leave it as the current matrix mode.
 #pragma once
 
-// Field of view 90 degrees, near 0.1, far 120000; the aspect ratio is the integer quotient of the screen
-// sides (1.0 for every mode the dialog offers). keepViewport 0 resets the viewport to the full screen.
+// Vertical field of view 90 degrees, near 0.1, far 120000, the aspect ratio of perspectiveAspect for the
+// screen and the originalAspect setting. keepViewport 0 resets the viewport to the full screen.
 void setPerspectiveView(int keepViewport);
 void setOrthoView(int keepViewport);
 
-// The aspect ratio setPerspectiveView passes: screenWidth / screenHeight in integers; 1.0 when either side
-// is not positive (a minimised window must never reach the division).
-double perspectiveAspect(int width, int height);
+// The aspect ratio setPerspectiveView passes: width / height, the picture's true shape; with `original`
+// the integer quotient the demo first used (1.0 for every mode the dialog offers, so a 4:3 picture is
+// stretched a third wider). 1.0 when either side is not positive (a minimised window).
+double perspectiveAspect(int width, int height, bool original);

@@ -10,3 +10,4 @@ bool exclusiveMode = false;
 bool stretchPicture = false;
 int displayIndex = 0;
 bool swapInStep = true;
+bool originalAspect = false;

@@ -14,3 +14,4 @@ extern bool exclusiveMode;    // --exclusive: a real display-mode change (X11) i
 extern bool stretchPicture;   // --stretch: the picture fills the screen whatever its shape
 extern int displayIndex;      // --display N: the monitor, 0 the primary one
 extern bool swapInStep;       // false with --no-vsync: a frame is shown without waiting for the display
+extern bool originalAspect;   // --original-aspect: the 3D picture stretched by the integer width / height

@@ -101,6 +101,7 @@ bool parseCommandLine(int argc, const char* const* argv, CommandLine& commandLin
         else if (arg == "--exclusive") commandLine.exclusive = true;
         else if (arg == "--stretch") commandLine.stretch = true;
         else if (arg == "--no-vsync") commandLine.noVsync = true;
+        else if (arg == "--original-aspect") commandLine.originalAspect = true;
         else if (name == "--display") {
             if (!parseDisplayOption(argc, argv, i, commandLine, error)) return false;
         }
@@ -129,6 +130,7 @@ void applyCommandLine(const CommandLine& commandLine) {
     stretchPicture = commandLine.stretch;
     displayIndex = commandLine.display;
     swapInStep = !commandLine.noVsync;
+    originalAspect = commandLine.originalAspect;
 }
 
 std::string usageText(const std::string& program, int colorBits) {
@@ -149,6 +151,8 @@ std::string usageText(const std::string& program, int colorBits) {
            "  --stretch          fill the whole display, ignoring the picture's shape\n"
            "  --display N        the monitor to use, 0 the primary one (default 0)\n"
            "  --no-vsync         do not wait for the display's refresh when showing a frame (for measuring)\n"
+           "  --original-aspect  the 3D picture stretched as the demo first drew it (aspect ratio width / height\n"
+           "                     rounded down: 1 at 4:3, a third too wide); by default it keeps its true shape\n"
            "  --no-sound         no music and no sound effects\n"
            "  --no-dialog        start at once with these settings (default 1024x768, full screen, sound)\n"
            "  --help             this text\n"

@@ -16,6 +16,7 @@ struct CommandLine {
     bool stretch = false;     // --stretch: the picture fills the screen, its shape ignored
     int display = 0;          // --display N: the monitor, 0 the primary one
     bool noVsync = false;     // --no-vsync: frames are shown without waiting for the display
+    bool originalAspect = false;   // --original-aspect: the 3D picture stretched as the demo first drew it
 };
 
 // Parses argv (argv[0] is the program). On a bad option or size returns false with a one-line message

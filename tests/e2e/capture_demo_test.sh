@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # halvex-capture over the whole demo: the default run ends after the music and after the last credit
-# line has left the screen, at the same moment at any rate; no cut flashes; halvex16 has its sky; memory does not grow with the run; frames after --from equal those of a run
-# drawn at full size from 0, through the motion blur that carries pixels from frame to frame; and a
-# supersampled frame is the mean of each block of a render at twice the size.
+# line has left the screen, at the same moment at any rate; no cut flashes; halvex16 has its sky; memory
+# does not grow with the run; frames after --from equal those of a run drawn at full size from 0, through
+# the motion blur that carries pixels from frame to frame, in both looks (the true shape and
+# --original-aspect); and a supersampled frame is the mean of each block of a render at twice the size.
 source "$(dirname "$0")/lib.sh"
 capture="$build/halvex-capture"
 passed=0
@@ -65,18 +66,26 @@ awk -v s="$short" -v l="$long" 'BEGIN { exit !(s > 0 && l < s * 1.1 && l > s * 0
     fail "peak memory $short MB for 10 s, $long MB for 60 s"
 check
 
-# 640 x 512 is large enough for the small render before --from (512 x 512 here). Scene 2 starts at 130 s
-# and feeds its picture back every frame; a run from 131 s renders its first second small. The run from 0
-# is drawn at full size throughout because every frame goes into its lossless video.
-"$capture" --to 132000 --fps 2 --size 640x512 --no-sound --video "$work/full.mkv" --preset master 2>"$work/full.log" ||
-    fail "the run from 0 failed: $(cat "$work/full.log")"
-"$capture" --from 131000 --to 132000 --fps 2 --size 640x512 --no-sound --out "$work/from" 2>"$work/from.log" ||
-    fail "the run from 131 s failed"
-[ "$(ls "$work/from" | tr '\n' ' ')" = "frame-0131000.png frame-0131500.png " ] || fail "the run from 131 s wrote $(ls "$work/from")"
-ffmpeg -v error -i "$work/full.mkv" -vf 'select=gte(n\,262)' -vsync 0 -f rawvideo -pix_fmt rgb24 "$work/full.rgb" ||
-    fail "the lossless video does not decode"
-convert "$work"/from/*.png -depth 8 rgb:"$work/from.rgb"
-cmp -s "$work/full.rgb" "$work/from.rgb" || fail "the frames from 131 s differ from those of the run drawn at full size from 0"
+# 688 x 516 is large enough for the small render before --from: 684 x 513 in the true shape (4:3 in
+# the smallest multiple that holds the corner), 512 x 512 in the original look (integer ratio 1). Scene 2
+# starts at 130 s and feeds its picture back every frame; a run from 131 s renders its first second
+# small. The run from 0 is drawn at full size throughout because every frame goes into its lossless video.
+for look in true original; do
+    option=; [ $look = original ] && option=--original-aspect
+    "$capture" $option --to 132000 --fps 2 --size 688x516 --no-sound --video "$work/full-$look.mkv" --preset master \
+        2>"$work/full.log" || fail "the $look look's run from 0 failed: $(cat "$work/full.log")"
+    "$capture" $option --from 131000 --to 132000 --fps 2 --size 688x516 --no-sound --out "$work/from-$look" \
+        2>"$work/from.log" || fail "the $look look's run from 131 s failed"
+    [ "$(ls "$work/from-$look" | tr '\n' ' ')" = "frame-0131000.png frame-0131500.png " ] ||
+        fail "the $look look's run from 131 s wrote $(ls "$work/from-$look")"
+    ffmpeg -v error -i "$work/full-$look.mkv" -vf 'select=gte(n\,262)' -vsync 0 -f rawvideo -pix_fmt rgb24 \
+        "$work/full-$look.rgb" || fail "the lossless video does not decode"
+    convert "$work"/from-$look/*.png -depth 8 rgb:"$work/from-$look.rgb"
+    cmp -s "$work/full-$look.rgb" "$work/from-$look.rgb" ||
+        fail "the $look look's frames from 131 s differ from those of the run drawn at full size from 0"
+done
+# The two looks are two pictures: the check above compares each with itself, not one picture twice.
+cmp -s "$work/full-true.rgb" "$work/full-original.rgb" && fail "the original look draws the true shape"
 check
 
 # --supersample 2 at 160 x 120 against a render at 320 x 240 averaged here. Both renders are the same

@@ -1,11 +1,15 @@
 // Textures, models and overlays on a real context: the image creators' parameters and mipmaps, addTga's
 // uploads and codes, the extension table; material slots, the detail set and the texture-unit, binding,
-// colour and coordinate state Model::draw leaves; fades, the zoom blur's inset and where the projections put points.
+// colour and coordinate state Model::draw leaves; fades, the zoom blur's inset, where the projections put
+// points and how round a sphere comes out.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -642,31 +646,22 @@ TEST_F(Drawing, ZoomBlurInsetsTheTextureRectangleByTheFrameTimeAndWorksWithoutMu
     EXPECT_TRUE(resolveMultitextureEntryPoints(lookupGlEntryPoint));
 }
 
-TEST_F(Drawing, PerspectiveUsesTheIntegerAspectRatioAndOrthoTheUnitSquare) {
+TEST_F(Drawing, PerspectiveSetsTheFullViewportAndDepthRangeAndOrthoTheUnitSquare) {
     const int savedWidth = screenWidth, savedHeight = screenHeight;
-    // The integer quotient of the screen's sides, 1 for a height of 0: 1024 x 768 is square, 300 x 700 flat.
-    const struct {
-        int width, height;
-        double aspect;
-    } cases[] = {{1024, 768, 1}, {1600, 1200, 1}, {700, 300, 2}, {300, 700, 0}, {640, 0, 1}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
-        EXPECT_EQ(perspectiveAspect(c.width, c.height), c.aspect);
-        screenWidth = c.width;
-        screenHeight = c.height;
+    for (const auto& [width, height] : {std::pair{200, 150}, std::pair{640, 0}}) {
+        SCOPED_TRACE(testing::Message() << width << " x " << height);
+        screenWidth = width;
+        screenHeight = height;
         glTranslatef(5, 5, 5);
         setPerspectiveView(0);
-        EXPECT_EQ(integers(GL_VIEWPORT), std::vector<GLint>({0, 0, c.width, c.height}));
+        EXPECT_EQ(integers(GL_VIEWPORT), std::vector<GLint>({0, 0, width, height}));
         EXPECT_EQ(integers(GL_MATRIX_MODE)[0], GL_MODELVIEW);
         EXPECT_EQ(matrix(GL_MODELVIEW_MATRIX), identity);
-        if (c.aspect > 0) {
-            // A 90 degree field of view: 45 degrees up is the top edge, 45 degrees right is the right
-            // edge squeezed by the aspect; depth runs from 0.1 to 120000 units.
-            EXPECT_NEAR(projected(0, 1000, -1000)[1], 1.0, 1e-5);
-            EXPECT_NEAR(projected(1000, 0, -1000)[0], 1.0 / c.aspect, 1e-5);
-            EXPECT_NEAR(projected(0, 0, -0.1)[2], -1.0, 1e-4);
-            EXPECT_NEAR(projected(0, 0, -120000)[2], 1.0, 1e-4);
-        }
+        // 45 degrees up is the top edge at every size (a minimised window's height of 0 included, which
+        // must not reach a division); depth runs from 0.1 to 120000 units.
+        EXPECT_NEAR(projected(0, 1000, -1000)[1], 1.0, 1e-5);
+        EXPECT_NEAR(projected(0, 0, -0.1)[2], -1.0, 1e-4);
+        EXPECT_NEAR(projected(0, 0, -120000)[2], 1.0, 1e-4);
     }
     glViewport(3, 4, 20, 10);
     setPerspectiveView(1);
@@ -678,4 +673,59 @@ TEST_F(Drawing, PerspectiveUsesTheIntegerAspectRatioAndOrthoTheUnitSquare) {
     EXPECT_EQ(integers(GL_MATRIX_MODE)[0], GL_MODELVIEW);
     screenWidth = savedWidth;
     screenHeight = savedHeight;
+}
+
+namespace {
+// Width over height in pixels of a white sphere drawn 1000 units ahead with the demo's perspective at
+// the screen size, read back from the frame.
+double drawnSphereShape(int width, int height) {
+    screenWidth = width;
+    screenHeight = height;
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    setPerspectiveView(0);
+    glTranslatef(0, 0, -1000);
+    glColor3f(1, 1, 1);
+    GLUquadric* sphere = gluNewQuadric();
+    gluSphere(sphere, 300, 96, 48);
+    gluDeleteQuadric(sphere);
+    glFinish();
+    std::vector<unsigned char> frame(static_cast<size_t>(width) * height);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RED, GL_UNSIGNED_BYTE, frame.data());
+    int left = width, right = -1, bottom = height, top = -1;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (frame[static_cast<size_t>(y) * width + x] > 127) {
+                left = std::min(left, x), right = std::max(right, x);
+                bottom = std::min(bottom, y), top = std::max(top, y);
+            }
+    return top < bottom ? 0.0 : double(right - left + 1) / double(top - bottom + 1);
+}
+}  // namespace
+
+// A sphere on the axis of view is a circle on the screen when the perspective has the picture's true
+// shape; the original look stretches it by the true ratio over its integer part. One process with a
+// window of the largest size: the shared offscreen window does not come back reliably from a resize.
+TEST(Projection, SpheresAreRoundAtEverySizeAndAsWideAsTheIntegerRatioMakesThemInTheOriginalLook) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto child = [] {
+        if (!makeGlTestContext(1280, 1024)) std::exit(100);
+        for (GLenum cap : {GL_LIGHTING, GL_DEPTH_TEST, GL_BLEND, GL_TEXTURE_2D, GL_FOG}) glDisable(cap);
+        glReadBuffer(GL_FRONT);   // the offscreen context is single-buffered
+        bool good = true;
+        for (const auto& [width, height] : {std::pair{1024, 768}, std::pair{1280, 1024}, std::pair{1280, 720}}) {
+            for (bool original : {false, true}) {
+                originalAspect = original;
+                const double shape = drawnSphereShape(width, height);
+                const double expected = original ? double(width) / height / double(width / height) : 1.0;
+                const bool within = std::abs(shape / expected - 1.0) < 0.02;
+                std::fprintf(stderr, "%d x %d, %s look: width / height %.4f, expected %.4f%s\n", width, height,
+                             original ? "original" : "true", shape, expected, within ? "" : " FAILED");
+                good = good && within;
+            }
+        }
+        std::exit(good ? 0 : 1);
+    };
+    EXPECT_EXIT(child(), ::testing::ExitedWithCode(0), "");
 }

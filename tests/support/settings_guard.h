@@ -7,13 +7,14 @@
 struct SettingsGuard {
     int width = screenWidth, height = screenHeight, ticked = dialogResolutionId;
     bool full = fullscreen, sound = soundEnabled;
-    bool exclusive = exclusiveMode, stretch = stretchPicture, inStep = swapInStep;
+    bool exclusive = exclusiveMode, stretch = stretchPicture, inStep = swapInStep, original = originalAspect;
     int display = displayIndex, colorBits = requestedColorBits;
     ~SettingsGuard() {
         requestedColorBits = colorBits;
         exclusiveMode = exclusive;
         stretchPicture = stretch;
         swapInStep = inStep;
+        originalAspect = original;
         displayIndex = display;
         screenWidth = width;
         screenHeight = height;

@@ -21,7 +21,7 @@ TEST(CaptureOptions, DefaultsEveryOptionAndFrameCounts) {
     std::string error;
     ASSERT_TRUE(parse({}, o, error)) << error;
     EXPECT_TRUE(o.fps.num == 30 && o.fps.den == 1 && o.width == 1024 && o.height == 768 && o.sound && o.bits == 32);
-    EXPECT_TRUE(o.supersample == 1 && o.sampleRate == 44100 && o.preset == VideoPreset::web);
+    EXPECT_TRUE(o.supersample == 1 && o.sampleRate == 44100 && o.preset == VideoPreset::web && !o.originalAspect);
     // Without --to the end is the demo's, found from the data when the run starts.
     EXPECT_FALSE(o.toGiven);
     settleRunEnd(o, 324800.0);
@@ -30,14 +30,14 @@ TEST(CaptureOptions, DefaultsEveryOptionAndFrameCounts) {
     ASSERT_TRUE(parse({"--out", "f", "--from", "1000", "--to", "2500", "--fps", "10", "--size", "640x480", "--sheet",
                        "s.png", "--every", "250", "--audio", "a.wav", "--video", "v.mkv", "--seed", "7", "--bits",
                        "16", "--no-sound", "--data-root", "/tmp", "--supersample", "3", "--rate", "48000",
-                       "--preset", "master"},
+                       "--preset", "master", "--original-aspect"},
                       o, error))
         << error;
     EXPECT_TRUE(o.outDir == "f" && o.fromMs == 1000.0 && o.toMs == 2500.0 && o.fps.num == 10 && o.fps.den == 1);
     EXPECT_TRUE(o.width == 640 && o.height == 480 && o.sheetPath == "s.png" && o.everyMs == 250.0);
     EXPECT_TRUE(o.audioPath == "a.wav" && o.videoPath == "v.mkv" && o.seed == 7u && o.bits == 16);
     EXPECT_TRUE(!o.sound && o.dataRoot == "/tmp" && o.supersample == 3 && o.sampleRate == 48000);
-    EXPECT_TRUE(o.preset == VideoPreset::master);
+    EXPECT_TRUE(o.preset == VideoPreset::master && o.originalAspect);
     settleRunEnd(o, 324800.0);   // a given --to stays
     EXPECT_EQ(o.toMs, 2500.0);
     EXPECT_EQ(o.presentWidth, 0) << "no stand-in display unless asked";

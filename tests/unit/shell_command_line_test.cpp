@@ -97,14 +97,14 @@ TEST(CommandLine, FullScreenAndPresentationOptionsReachTheSettings) {
         std::vector<const char*> args;
         bool exclusive, stretch;
         int display;
-        bool inStep;
+        bool inStep, original;
     } cases[] = {
-        {{}, false, false, 0, true},
-        {{"--exclusive"}, true, false, 0, true},
-        {{"--stretch", "--no-vsync"}, false, true, 0, false},
-        {{"--display", "1"}, false, false, 1, true},
-        {{"--display=12", "--exclusive", "--fullscreen", "800x600"}, true, false, 12, true},
-        {{"--display", "2", "--display", "0"}, false, false, 0, true},
+        {{}, false, false, 0, true, false},
+        {{"--exclusive"}, true, false, 0, true, false},
+        {{"--stretch", "--no-vsync"}, false, true, 0, false, false},
+        {{"--display", "1", "--original-aspect"}, false, false, 1, true, true},
+        {{"--display=12", "--exclusive", "--fullscreen", "800x600"}, true, false, 12, true, false},
+        {{"--display", "2", "--display", "0"}, false, false, 0, true, false},
     };
     for (const auto& c : cases) {
         SettingsGuard guard;
@@ -116,11 +116,13 @@ TEST(CommandLine, FullScreenAndPresentationOptionsReachTheSettings) {
         stretchPicture = !c.stretch;
         displayIndex = c.display + 5;
         swapInStep = !c.inStep;
+        originalAspect = !c.original;
         applyCommandLine(commandLine);
         EXPECT_EQ(exclusiveMode, c.exclusive) << line;
         EXPECT_EQ(stretchPicture, c.stretch) << line;
         EXPECT_EQ(displayIndex, c.display) << line;
         EXPECT_EQ(swapInStep, c.inStep) << line;
+        EXPECT_EQ(originalAspect, c.original) << line;
         EXPECT_TRUE(fullscreen) << line << ": none of them turns full screen off";
     }
 }
@@ -184,7 +186,7 @@ TEST(CommandLine, HelpAndVersionAnswerWithoutStartingAndBadLinesExitWithTwo) {
     EXPECT_EQ(answer({"--help"}, out, err), 0);
     EXPECT_NE(out.find("usage: halvex16"), std::string::npos) << out;
     for (const char* option : {"--window WxH", "--fullscreen WxH", "--exclusive", "--stretch", "--display N",
-                               "--no-vsync", "--no-sound", "--no-dialog", "--version"})
+                               "--no-vsync", "--original-aspect", "--no-sound", "--no-dialog", "--version"})
         EXPECT_NE(out.find(option), std::string::npos) << option;
     EXPECT_NE(out.find("16-bit colour"), std::string::npos);
 

@@ -21,8 +21,10 @@ const char* const captureUsage =
     "                     same demo time at every --fps; see below)\n"
     "  --at MS,MS,...     write only the frames at these demo times (each a whole number of steps)\n"
     "  --fps N[/D]        frames per second, a whole number or a ratio: 50, 60000/1001 (default 30)\n"
-    "  --size WxH         picture size in pixels, up to 7680x4320 (default 1024x768); the demo keeps\n"
-    "                     its integer aspect ratio (width / height, rounded down) at every size\n"
+    "  --size WxH         picture size in pixels, up to 7680x4320 (default 1024x768); the 3D picture\n"
+    "                     keeps its true shape at every size, with a vertical field of 90 degrees\n"
+    "  --original-aspect  the 3D picture as the demo first drew it: the aspect ratio width / height\n"
+    "                     rounded down (1 for 4:3, so a third too wide), byte-identical to that look\n"
     "  --supersample N    render at N times the size (1 to 4) and average each N x N block (default 1)\n"
     "  --rate HZ          sound sample rate, 44100 or 48000 (default 44100)\n"
     "  --sheet FILE       write a contact sheet PNG with a labelled thumbnail every --every ms\n"
@@ -188,6 +190,7 @@ bool parseCaptureOptions(int argc, const char* const* argv, CaptureOptions& opti
         const std::string name = argv[i];
         if (name == "--help" || name == "-h") options.help = true;
         else if (name == "--no-sound") options.sound = false;
+        else if (name == "--original-aspect") options.originalAspect = true;
         else if (name == "--benchmark") options.benchmark = true;
         else if (takesValue(name)) {
             if (i + 1 >= argc) {

@@ -26,6 +26,7 @@ struct CaptureOptions {
     unsigned seed = 1;                // the C library generator's seed (particles)
     int bits = 32;                    // pixel format: 16 or 32
     bool sound = true;
+    bool originalAspect = false;      // the 3D picture stretched by the integer width / height
     bool benchmark = false;
     int presentWidth = 0, presentHeight = 0;   // --present-to: a stand-in display the frames are scaled to
     bool help = false;

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <numeric>
 #include <set>
 #include <vector>
 
@@ -69,6 +70,7 @@ void applyCaptureSettings(const CaptureOptions& options) {
     screenHeight = options.height * options.supersample;
     fullscreen = false;
     swapInStep = false;   // the virtual clock decides the pace, and the benchmark times frames, not refreshes
+    originalAspect = options.originalAspect;
     soundEnabled = options.sound;
     requestedColorBits = options.bits;
     setMessageBoxSink(printMessageBoxToStderr);
@@ -153,17 +155,26 @@ FrameJob jobFor(const CaptureState& state, int64_t frame) {
 }
 
 // The size frames are rendered at when nothing of them is kept. Only the 512 x 512 corner that scene 2
-// feeds back from frame to frame carries pixels over, and it depends on the integer aspect ratio and
-// nothing else of the size as long as both sides hold it; so the small size keeps both and the frames
-// after it are exactly those of a run drawn at full size throughout.
-void smallRenderSize(int width, int height, int& smallWidth, int& smallHeight) {
+// feeds back from frame to frame carries pixels over, and it depends on the projection's aspect ratio
+// and nothing else of the size as long as both sides hold the corner; so the small size keeps both and
+// the frames after it are exactly those of a run drawn at full size throughout. The true shape is kept
+// by the smallest multiple of the size's lowest terms (equal fractions divide to the same double); the
+// original look's integer ratio n by 512n x 512.
+void smallRenderSize(int width, int height, bool original, int& smallWidth, int& smallHeight) {
     constexpr int corner = 512;
-    const int aspect = width / height;
     smallWidth = width;
     smallHeight = height;
-    if (aspect >= 1 && height > corner && width > corner * aspect) {
-        smallWidth = corner * aspect;
-        smallHeight = corner;
+    int unitWidth = width / height, unitHeight = 1;   // the original look's integer ratio
+    if (!original) {
+        const int common = std::gcd(width, height);
+        unitWidth = width / common;
+        unitHeight = height / common;
+    }
+    if (unitWidth < 1) return;
+    const int multiple = (corner + std::min(unitWidth, unitHeight) - 1) / std::min(unitWidth, unitHeight);
+    if (unitWidth * multiple < width && unitHeight * multiple < height) {
+        smallWidth = unitWidth * multiple;
+        smallHeight = unitHeight * multiple;
     }
 }
 
@@ -183,7 +194,7 @@ void renderCaptureFrame(const CaptureOptions& o, int64_t frame, bool fullSize) {
     pinNextDemoTime(frameTimeMs(o.fps, frame));
     const int fullWidth = o.width * o.supersample, fullHeight = o.height * o.supersample;
     int width = fullWidth, height = fullHeight;
-    if (!fullSize) smallRenderSize(fullWidth, fullHeight, width, height);
+    if (!fullSize) smallRenderSize(fullWidth, fullHeight, o.originalAspect, width, height);
     screenWidth = width;
     screenHeight = height;
     const bool small = width != fullWidth || height != fullHeight;
