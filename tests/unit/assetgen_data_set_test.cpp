@@ -299,6 +299,28 @@ TEST(AssetsImages, EveryPictureHasItsSizeFormatAndBorder) {
     }
 }
 
+// The group's mark is added over the closing scene's 70 % grey: what it inks keeps a hue there, rather
+// than turning into a white haze.
+TEST(AssetsImages, SecondLogoKeepsItsHuesOverTheGrey) {
+    const auto qm = readPicture("qm.tga");
+    ASSERT_TRUE(qm->pixels && qm->bytesPerPixel == 4);
+    double spread = 0;
+    int inked = 0;
+    for (int y = 0; y < qm->height; ++y)
+        for (int x = 0; x < qm->width; ++x) {
+            const float alpha = at(*qm, x, y, 3) / 255.0f;
+            if (alpha < 0.5f) continue;
+            float lo = 1, hi = 0;
+            for (int c = 0; c < 3; ++c) {
+                const float added = std::min(1.0f, 0.7f + alpha * at(*qm, x, y, c) / 255.0f);
+                lo = std::min(lo, added), hi = std::max(hi, added);
+            }
+            spread += hi - lo, ++inked;
+        }
+    EXPECT_GT(inked, qm->width * qm->height / 20);
+    EXPECT_GT(spread / std::max(inked, 1), 0.15);
+}
+
 TEST(AssetsImages, SkyBoxFacesJoinAtAllTwelveEdges) {
     // The faces as the sky box's display list draws them: corners taking the texture coordinates (lo, lo),
     // (hi, lo), (hi, hi) and (lo, hi) in turn.
@@ -391,6 +413,9 @@ TEST(AssetsImages, FontSheetHoldsEveryPrintableCharacterUprightInItsCell) {
     const int baseline = cellInk(*sheet, 'A' - 32).bottom;
     for (char c : {'B', 'H', 'X', 'Z', '1', '7'}) EXPECT_EQ(cellInk(*sheet, c - 32).bottom, baseline) << c;
     EXPECT_GT(cellInk(*sheet, 'g' - 32).bottom, baseline);
+    // Strokes heavy enough to keep their light when added a third of a cell's size over the fog.
+    const CellInk stem = cellInk(*sheet, 'I' - 32);
+    EXPECT_GE(stem.right - stem.left + 1, 13);
 }
 
 // The detail texture multiplies the terrain by twice its value, so its mean must be near 128; it repeats
