@@ -320,6 +320,8 @@ BuiltModel buildLogoModel() {
     edges.name = "orx_hrany", edges.material = 1;
     addLetters(caps, edges, groupShapes(loops));
     m.mesh.parts = {key, caps, edges, turnedHalfRound(caps, "orx_celo2"), turnedHalfRound(edges, "orx_hrany2")};
-    addLogoStage(m, logoWidth + 4 * bevel, logoHeight + 6 * bevel, coreHalfDepth, logoCentreY);
+    // The core reaches past the letters, so that seen at a slant from above the set behind stays hidden;
+    // sideways it cannot by much: the orbit passes 100 units beyond the ends.
+    addLogoStage(m, logoWidth + 4 * bevel, logoHeight + 110, coreHalfDepth, logoCentreY);
     return m;
 }
