@@ -20,6 +20,8 @@ constexpr float gateAngle = 1.25f * pi;          // the approach comes in along 
 constexpr float gateHalfWidth = 15.5f * pi / 180; // radians either side of it
 constexpr float gateTop = 1300;                  // world units: the lintel's lower edge and the tunnel's roof
 constexpr float tunnelEnd = 5400;                // world units from the hall's axis along the approach
+constexpr float doorHalfWidth = 300;             // world units: the door in the tunnel's far end
+constexpr float doorBottom = 150, doorTop = 1000;
 constexpr int wallRepeats = 18;                  // texture repeats around the wall
 constexpr int wallRows = 3;                      // texture repeats up the wall
 
@@ -156,6 +158,20 @@ void addTunnel(MeshPart& part) {
     quad({-halfWidth, hallFloorY}, {-halfWidth, gateTop}, across);
     quad({halfWidth, hallFloorY}, {halfWidth, gateTop}, across * -1.0f);
     quad({-halfWidth, gateTop}, {halfWidth, gateTop}, {0, -1, 0});
+    // The far end is a bulkhead with a small door around the approach, so that from the hall only a
+    // narrow slot of the bare fog shows down the tunnel.
+    const V3 door = along * tunnelEnd, outward = along * -1.0f;
+    auto panel = [&](float u0, float u1, float y0, float y1) {
+        const int base = static_cast<int>(part.vertices.size());
+        for (float y : {y0, y1})
+            for (float u : {u0, u1}) part.add(door + across * u + V3{0, y, 0}, {u / tileWidth, (y - hallFloorY) / tileHeight});
+        part.triangleFacing(base, base + 1, base + 3, outward);
+        part.triangleFacing(base, base + 3, base + 2, outward);
+    };
+    panel(-halfWidth, -doorHalfWidth, hallFloorY, gateTop);
+    panel(doorHalfWidth, halfWidth, hallFloorY, gateTop);
+    panel(-doorHalfWidth, doorHalfWidth, hallFloorY, doorBottom);
+    panel(-doorHalfWidth, doorHalfWidth, doorTop, gateTop);
 }
 
 }  // namespace
