@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <numeric>
 #include <string>
@@ -76,6 +77,27 @@ struct Box {
     Vector3 centre() const { return {(low.x + high.x) / 2, (low.y + high.y) / 2, (low.z + high.z) / 2}; }
 };
 
+Vector3 minus(Vector3 a, Vector3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+float dot(Vector3 a, Vector3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+std::array<Vector3, 3> corners(const Object3ds& o, const Face3ds& f) {
+    return {o.vertices[f.vertexIndex[0]], o.vertices[f.vertexIndex[1]], o.vertices[f.vertexIndex[2]]};
+}
+
+// Distance from a point to a triangle: to its plane when the foot lies inside, else to the nearest edge.
+float distanceToTriangle(Vector3 p, const std::array<Vector3, 3>& t) {
+    const Vector3 n = cross(minus(t[1], t[0]), minus(t[2], t[0]));
+    bool inside = dot(n, n) > 0;
+    float nearest = 1e30f;
+    for (int i = 0; i < 3; ++i) {
+        const Vector3 a = t[i], edge = minus(t[(i + 1) % 3], a);
+        inside = inside && dot(cross(edge, minus(p, a)), n) >= 0;
+        const float along = std::clamp(dot(minus(p, a), edge) / std::max(dot(edge, edge), 1e-12f), 0.0f, 1.0f);
+        nearest = std::min(nearest, distance(p, {a.x + edge.x * along, a.y + edge.y * along, a.z + edge.z * along}));
+    }
+    return inside ? std::fabs(dot(minus(p, t[0]), n)) / std::sqrt(dot(n, n)) : nearest;
+}
+
 // Camera paths sampled as the scenes evaluate them, t from 0 to just short of each path's end.
 std::vector<Vector3> sampled(const std::vector<std::vector<Vector3>>& paths) {
     std::vector<Vector3> eyes;
@@ -96,26 +118,31 @@ TEST(AssetsModels, EveryModelReadsBackWithinTheReaderAndDrawingLimits) {
     struct ModelFile {
         const char* file;
         int triangleBudget;
-        bool textured;      // every object textured; the logo alone is drawn in material colours
-        bool heightField;   // faces up (the terrain) rather than out
+        int untextured;             // leading objects drawn in their material colour, the rest textured
+        bool heightField;           // faces up (the terrain) rather than out
+        const char* facesInward;    // an object seen from inside (the closing hall's wall), or none
     };
-    for (const ModelFile& mf : {ModelFile{"vesmir.3ds", 10000, true, false}, {"lod.3ds", 5000, true, false},
-                                {"modul.3ds", 3000, true, false}, {"teren.3ds", 32000, true, true},
-                                {"teren2.3ds", 32000, true, true}, {"orx.3ds", 5000, false, false}}) {
+    // The logo's first object is untextured: drawing it sets the colour the textured rest are lit with.
+    for (const ModelFile& mf : {ModelFile{"vesmir.3ds", 10000, 0, false, ""}, {"lod.3ds", 5000, 0, false, ""},
+                                {"modul.3ds", 3000, 0, false, ""}, {"teren.3ds", 32000, 0, true, ""},
+                                {"teren2.3ds", 32000, 0, true, ""}, {"orx.3ds", 12000, 1, false, "scena_stena"}}) {
         SCOPED_TRACE(mf.file);
         const auto m = readModel(mf.file);
         ASSERT_GT(m->objectCount, 0);
         EXPECT_LE(m->materialCount, modelMaterialSlots);
         int triangles = 0;
-        for (const Object3ds& o : m->objects) {
+        for (int k = 0; k < m->objectCount; ++k) {
+            const Object3ds& o = m->objects[k];
             SCOPED_TRACE(o.name);
             triangles += o.faceCount;
             EXPECT_GT(o.faceCount, 0);
             for (const Face3ds& f : o.faces)
                 for (int v : f.vertexIndex) ASSERT_TRUE(v >= 0 && v < o.vertexCount) << v;
             ASSERT_TRUE(o.materialIndex >= 0 && o.materialIndex < m->materialCount);
-            EXPECT_EQ(o.hasTexture, mf.textured);
-            EXPECT_TRUE(!mf.textured || o.texVertexCount == o.vertexCount);
+            const bool textured = k >= mf.untextured;
+            EXPECT_EQ(o.hasTexture, textured);
+            EXPECT_TRUE(!textured || o.texVertexCount == o.vertexCount);
+            EXPECT_TRUE(textured || std::string(m->materials[o.materialIndex].textureFile).empty());
             // The normals the reader makes from the faces' winding point up from the terrain and out of the
             // other parts on the whole (flat ones, like the logo's caps, sum to nothing), or the light is wrong.
             const Vector3 middle = Box({o}).centre();
@@ -125,7 +152,8 @@ TEST(AssetsModels, EveryModelReadsBackWithinTheReaderAndDrawingLimits) {
                 ASSERT_TRUE(std::isfinite(n.x + n.y + n.z) && (!mf.heightField || n.y > 0)) << i;
                 outwards += n.x * (v.x - middle.x) + n.y * (v.y - middle.y) + n.z * (v.z - middle.z);
             }
-            EXPECT_TRUE(mf.heightField || outwards > -1.0) << outwards;
+            const bool inward = std::string(o.name) == mf.facesInward;
+            EXPECT_TRUE(mf.heightField || (inward ? outwards < 0 : outwards > -1.0)) << outwards;
         }
         EXPECT_LE(triangles, mf.triangleBudget);
         if (std::string(mf.file) == "teren2.3ds") continue;   // its material is never loaded
@@ -209,9 +237,9 @@ TEST(AssetsModels, TerrainIsStoredNearestTheFlightFirst) {
     }
 }
 
-TEST(AssetsModels, ShipModuleAndLogoHaveTheSizesAndFacingTheScenesUse) {
+TEST(AssetsModels, ShipAndModuleHaveTheSizesTheScenesUse) {
     // The module, centred, rides in the ship's clamps at its origin: at the ship's scale it fits inside.
-    const auto module = readModel("modul.3ds"), ship = readModel("lod.3ds"), logo = readModel("orx.3ds");
+    const auto module = readModel("modul.3ds"), ship = readModel("lod.3ds");
     float radius = 0, nearest = 1e30f;
     for (const Object3ds& o : module->objects)
         for (const Vector3& v : o.vertices) radius = std::max(radius, distance(v, {0, 0, 0}));
@@ -220,21 +248,63 @@ TEST(AssetsModels, ShipModuleAndLogoHaveTheSizesAndFacingTheScenesUse) {
     EXPECT_TRUE(radius >= 100 && radius <= 150) << radius;
     EXPECT_LT(distance(Box(module->objects).centre(), {0, 0, 0}), 25.0f);
     EXPECT_GT(nearest, radius * moduleScale / shipScale);
-    // The ship about 150 units long (a third of the view from 50 units away at its scale); the logo
-    // 800 x 300 around (0, 100, 0), where the last scene's camera looks.
+    // The ship about 150 units long (a third of the view from 50 units away at its scale).
     const Vector3 shipSize = Box(ship->objects).size();
     EXPECT_NEAR(std::max({shipSize.x, shipSize.y, shipSize.z}), 160, 30);
-    ASSERT_GT(logo->objectCount, 0);
-    const Box box(logo->objects);
+}
+
+// The logo: two sets of letters 800 x 300 around (0, 100, 0), where the last scene's camera looks, in
+// textured metal, each reading the right way round from its own side, back to back on a core that hides
+// the other set; the untextured first object leaves the colour white for the rest; the hall is darker
+// than the fog it stands in.
+TEST(AssetsModels, LogoReadsFromBothSidesInTexturedMetalInADarkHall) {
+    const auto logo = readModel("orx.3ds");
+    ASSERT_GT(logo->objectCount, 5);
+    const unsigned char* key = logo->materials[logo->objects[0].materialIndex].color;
+    EXPECT_TRUE(key[0] == 255 && key[1] == 255 && key[2] == 255);
+    std::vector<Object3ds> letters;
+    std::map<std::string, const Object3ds*> named;
+    for (const Object3ds& o : logo->objects) {
+        named[o.name] = &o;
+        const std::string name = o.name;
+        // Every letter face is metal: a texture map (which the model test decodes), not a plain colour.
+        if (name.starts_with("orx_celo") || name.starts_with("orx_hrany")) {
+            letters.push_back(o);
+            EXPECT_TRUE(o.hasTexture) << name;
+        }
+    }
+    const Object3ds *front = named["orx_celo"], *back = named["orx_celo2"], *core = named["scena_jadro"];
+    ASSERT_TRUE(front && back && core);
+    const Box box(letters);
     EXPECT_NEAR(box.size().x, 800, 80);
     EXPECT_NEAR(box.size().y, 300, 30);
     EXPECT_LT(distance(box.centre(), {0, 100, 0}), 30.0f);
-    // The logo's front faces (the first object) look towards -z, where the camera comes from; seen from
-    // there, with the view along +x+z, the "O" is on the left, which is +x.
-    const Object3ds& front = logo->objects[0];
-    for (const Vector3& n : front.normals) ASSERT_LT(n.z, -0.99f);
-    EXPECT_TRUE(std::any_of(front.vertices.begin(), front.vertices.end(),
-                            [&](const Vector3& v) { return v.x > box.high.x - 250; }));
+    // The front caps look towards -z, where the camera comes from; seen from there, with the view along
+    // +x+z, the "O" is on the left, which is +x. The second set is the first turned half round.
+    for (const Vector3& n : front->normals) ASSERT_LT(n.z, -0.99f);
+    for (const Vector3& n : back->normals) ASSERT_GT(n.z, 0.99f);
+    // Seen along z, the middle of the "O" is open and the middle of the "X" is its crossing.
+    auto covered = [](const Object3ds& caps, float x, float y) {
+        return std::any_of(caps.faces.begin(), caps.faces.end(), [&](const Face3ds& f) {
+            return distanceToTriangle({x, y, caps.vertices[f.vertexIndex[0]].z}, corners(caps, f)) < 0.01f;
+        });
+    };
+    const float middleOfO = box.high.x - 0.17f * box.size().x, middleY = box.centre().y;
+    EXPECT_TRUE(!covered(*front, middleOfO, middleY) && covered(*front, -middleOfO, middleY));
+    EXPECT_TRUE(!covered(*back, -middleOfO, middleY) && covered(*back, middleOfO, middleY));
+    // The core covers the letters' outline and lies between the two sets.
+    const Box plate({*core});
+    EXPECT_TRUE(plate.low.x <= box.low.x && plate.high.x >= box.high.x && plate.low.y <= box.low.y && plate.high.y >= box.high.y);
+    EXPECT_TRUE(Box({*front}).high.z <= plate.low.z && Box({*back}).low.z >= plate.high.z);
+    // The hall's floor and wall are dark plating: lit fully and fogged to 60 % at their distance, they
+    // stay well under the fog's 70 % grey.
+    for (const char* file : {"orxpodlaha.jpg", "orxstena.jpg"}) {
+        const auto picture = readPicture(file);
+        const uint8_t* pixels = picture->pixels;
+        ASSERT_NE(pixels, nullptr);
+        const size_t count = static_cast<size_t>(picture->width) * picture->height * 3;
+        EXPECT_LT(std::accumulate(pixels, pixels + count, 0.0) / count, 0.2 * 255) << file;
+    }
 }
 
 TEST(AssetsModels, CameraPathsStayClearOfTheBackdropAndTheLogo) {
@@ -259,11 +329,13 @@ TEST(AssetsModels, CameraPathsStayClearOfTheBackdropAndTheLogo) {
                 reach = std::max(reach, distance(v, centre));
                 ASSERT_LT(std::max({std::fabs(v.x), std::fabs(v.y), std::fabs(v.z)}), 40000.0f);   // in the sky box
             }
-            // Compact objects are held by their bounding spheres; the belt round the sun is not, but each of
-            // its rocks keeps its distance like every other vertex.
+            // Every face keeps 100 units from the eye (the near plane and the view's width), not only every
+            // corner: the hall's floor and wall are few and large. A bounding sphere farther off spares the
+            // faces' test.
             for (const Vector3& eye : eyes) {
-                ASSERT_TRUE(reach >= 2600 || distance(eye, centre) > reach + 100) << distance(eye, centre);
-                for (const Vector3& v : o.vertices) ASSERT_GT(distance(eye, v), 100.0f);
+                if (distance(eye, centre) > reach + 100) continue;
+                for (const Face3ds& f : o.faces)
+                    ASSERT_GT(distanceToTriangle(eye, corners(o, f)), 100.0f) << eye.x << "," << eye.y << "," << eye.z;
             }
         }
     }
@@ -301,6 +373,28 @@ TEST(AssetsImages, EveryPictureHasItsSizeFormatAndBorder) {
         EXPECT_LE(rim, e.rim == clear ? 0 : 6);
         EXPECT_GT(inner, 100);
     }
+}
+
+// The group's mark is added over the closing scene's 70 % grey: what it inks keeps a hue there, rather
+// than turning into a white haze.
+TEST(AssetsImages, SecondLogoKeepsItsHuesOverTheGrey) {
+    const auto qm = readPicture("qm.tga");
+    ASSERT_TRUE(qm->pixels && qm->bytesPerPixel == 4);
+    double spread = 0;
+    int inked = 0;
+    for (int y = 0; y < qm->height; ++y)
+        for (int x = 0; x < qm->width; ++x) {
+            const float alpha = at(*qm, x, y, 3) / 255.0f;
+            if (alpha < 0.5f) continue;
+            float lo = 1, hi = 0;
+            for (int c = 0; c < 3; ++c) {
+                const float added = std::min(1.0f, 0.7f + alpha * at(*qm, x, y, c) / 255.0f);
+                lo = std::min(lo, added), hi = std::max(hi, added);
+            }
+            spread += hi - lo, ++inked;
+        }
+    EXPECT_GT(inked, qm->width * qm->height / 20);
+    EXPECT_GT(spread / std::max(inked, 1), 0.15);
 }
 
 TEST(AssetsImages, SkyBoxFacesJoinAtAllTwelveEdges) {
@@ -395,6 +489,9 @@ TEST(AssetsImages, FontSheetHoldsEveryPrintableCharacterUprightInItsCell) {
     const int baseline = cellInk(*sheet, 'A' - 32).bottom;
     for (char c : {'B', 'H', 'X', 'Z', '1', '7'}) EXPECT_EQ(cellInk(*sheet, c - 32).bottom, baseline) << c;
     EXPECT_GT(cellInk(*sheet, 'g' - 32).bottom, baseline);
+    // Strokes heavy enough to keep their light when added a third of a cell's size over the fog.
+    const CellInk stem = cellInk(*sheet, 'I' - 32);
+    EXPECT_GE(stem.right - stem.left + 1, 13);
 }
 
 // The detail texture multiplies the terrain by twice its value, so its mean must be near 128; it repeats

@@ -7,8 +7,11 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_OUTLINE_H
 
-const char* const dejaVuFolder = "/usr/share/fonts/truetype/dejavu/";
+const char* const letteringFolder = "/usr/share/fonts/truetype/play/";
+const char* const letteringBold = "Play-Bold.ttf";
+const char* const letteringRegular = "Play-Regular.ttf";
 
 float Coverage::clampedAt(int x, int y) const {
     if (x < 0 || y < 0 || x >= width || y >= height) return 0.0f;
@@ -27,10 +30,10 @@ bool FontFace::open(const std::string& fileName) {
         return false;
     }
     library_ = library;
-    const std::string path = std::string(dejaVuFolder) + fileName;
+    const std::string path = std::string(letteringFolder) + fileName;
     FT_Face face = nullptr;
     if (FT_New_Face(library, path.c_str(), 0, &face) != 0) {
-        std::fprintf(stderr, "assetgen: cannot open the font %s (install fonts-dejavu-core)\n", path.c_str());
+        std::fprintf(stderr, "assetgen: cannot open the font %s (install fonts-play)\n", path.c_str());
         return false;
     }
     face_ = face;
@@ -44,6 +47,7 @@ bool FontFace::setSize(float emPixels, float xScale, float yScale) {
     FT_Matrix matrix{static_cast<FT_Fixed>(std::lround(xScale * 65536.0f)), 0, 0,
                      static_cast<FT_Fixed>(std::lround(yScale * 65536.0f))};
     FT_Set_Transform(face, &matrix, nullptr);
+    em_ = emPixels;
     return true;
 }
 
@@ -53,6 +57,8 @@ bool FontFace::render(unsigned long code, GlyphImage& out) const {
     const FT_UInt index = FT_Get_Char_Index(face, code);
     if (index == 0 && code != ' ') return false;
     if (FT_Load_Glyph(face, index, FT_LOAD_NO_HINTING) != 0) return false;
+    if (boost_ > 0.0f && face->glyph->format == FT_GLYPH_FORMAT_OUTLINE)
+        FT_Outline_Embolden(&face->glyph->outline, static_cast<FT_Pos>(std::lround(2.0f * boost_ * em_ * 64.0f)));
     if (FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL) != 0) return false;
     const FT_Bitmap& bitmap = face->glyph->bitmap;
     out.coverage = Coverage(static_cast<int>(bitmap.width), static_cast<int>(bitmap.rows));

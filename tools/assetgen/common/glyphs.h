@@ -1,10 +1,13 @@
-// DejaVu glyphs rasterised with FreeType into coverage maps, for the font sheet and the logos.
+// The demo's typeface rasterised with FreeType into coverage maps, for the font sheet, the logos and icons.
 #pragma once
 #include <string>
 #include <vector>
 
-// Where Debian's fonts-dejavu-core puts its faces.
-extern const char* const dejaVuFolder;
+// The lettering of the whole demo is Play (Debian's fonts-play, SIL Open Font License): a squared,
+// technical sans whose bold strokes stay readable when added over fog. Both faces live in one folder.
+extern const char* const letteringFolder;
+extern const char* const letteringBold;      // file name of the heavy face
+extern const char* const letteringRegular;   // file name of the light face
 
 // A grey map of 0..1 floats, rows top first.
 struct Coverage {
@@ -33,11 +36,13 @@ public:
     FontFace(const FontFace&) = delete;
     FontFace& operator=(const FontFace&) = delete;
 
-    // Opens a face file of dejaVuFolder (e.g. "DejaVuSans-Bold.ttf"); false with a message on failure.
+    // Opens a face file of letteringFolder (e.g. letteringBold); false with a message on failure.
     bool open(const std::string& fileName);
     // Em size in pixels; xScale < 1 draws narrower glyphs (for pictures stretched when shown), yScale
     // flatter ones.
     bool setSize(float emPixels, float xScale = 1.0f, float yScale = 1.0f);
+    // Thickens every stroke by `emFraction` of the em on each side (0: the face as drawn).
+    void setWeightBoost(float emFraction) { boost_ = emFraction; }
     // Renders one character antialiased; false when the face has no such glyph or rendering fails.
     bool render(unsigned long code, GlyphImage& out) const;
     // Pen advance of a whole text in pixels, with `tracking` extra pixels between characters.
@@ -48,4 +53,6 @@ public:
 private:
     void* library_ = nullptr;   // FT_Library
     void* face_ = nullptr;      // FT_Face
+    float boost_ = 0.0f;        // stroke thickening, fraction of the em
+    float em_ = 0.0f;           // pixels, as last set
 };

@@ -1,5 +1,5 @@
 // The font sheet: 16 x 16 cells of 64 pixels, cell k holding character k + 32 from the top-left, white
-// antialiased DejaVu Sans Bold on black. The text drawing adds each glyph weighted by its own colour,
+// antialiased Play Bold on black. The text drawing adds each glyph weighted by its own colour,
 // so black is invisible; alpha repeats the brightness for mipmapping and any alpha blending.
 #include <algorithm>
 #include <cmath>
@@ -83,7 +83,9 @@ void drawCell(FontFace& face, const SheetMetrics& metrics, int code, Picture& sh
 
 bool writeFontSheet(const std::string& folder) {
     FontFace face;
-    if (!face.open("DejaVuSans-Bold.ttf")) return false;
+    if (!face.open(letteringBold)) return false;
+    // Text is added onto the scenes and drawn a third of a cell's size: heavier strokes keep their light.
+    face.setWeightBoost(0.018f);
     const SheetMetrics metrics = measure(face);
     Picture sheet(sheetSize, sheetSize, 4);
     for (int code = firstCode + 1; code <= lastCode; ++code) drawCell(face, metrics, code, sheet);

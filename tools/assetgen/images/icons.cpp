@@ -16,7 +16,13 @@
 const int iconSizes[iconSizeCount] = {16, 22, 24, 32, 48, 64, 128, 256};
 
 namespace {
-constexpr float capHeightPerEm = 0.729f;   // DejaVu Sans Bold
+// Height of the capitals per em of the face, measured on 'H'.
+float capHeightPerEm(FontFace& face) {
+    constexpr float probe = 200.0f;
+    GlyphImage glyph;
+    if (!face.setSize(probe) || !face.render('H', glyph) || glyph.top <= 0) return 0.7f;
+    return static_cast<float>(glyph.top) / probe;
+}
 
 // Coverage of a rounded square filling the picture, antialiased over one pixel.
 float roundedSquare(float x, float y, float size) {
@@ -59,7 +65,7 @@ void paintSpace(Picture& picture) {
 
 // Bold letters of the given cap height, narrowed where needed to fit `width`; returns the x scale.
 bool sizeLetters(FontFace& face, const std::string& text, float capHeight, float width, float tracking) {
-    const float em = capHeight / capHeightPerEm;
+    const float em = capHeight / capHeightPerEm(face);
     if (!face.setSize(em)) return false;
     const float natural = face.textWidth(text, tracking * em);
     const float scale = natural > width ? width / natural : 1.0f;
@@ -85,9 +91,10 @@ bool makeIcon(int size, Picture& out) {
     const float capHeight = (withName ? 0.34f : withRule ? 0.42f : 0.5f) * s;
     const float baseline = withName ? 0.58f * s : withRule ? 0.64f * s : 0.5f * s + 0.5f * capHeight;
     FontFace bold, light;
-    if (!bold.open("DejaVuSans-Bold.ttf") || !light.open("DejaVuSans.ttf")) return false;
+    if (!bold.open(letteringBold) || !light.open(letteringRegular)) return false;
+    const float tracking = 0.03f * capHeight / capHeightPerEm(bold);
     if (!sizeLetters(bold, "ORX", capHeight, (withRule ? 0.86f : 0.94f) * s, 0.03f)) return false;
-    drawCentred(bold, "ORX", 0.5f, baseline, 0.03f * capHeight / capHeightPerEm, canvas.letters);
+    drawCentred(bold, "ORX", 0.5f, baseline, tracking, canvas.letters);
     if (withRule) {
         const float top = baseline + 0.07f * s, thickness = std::max(1.0f, 0.012f * s);
         drawBar(canvas.accents, 0.18f * s, 0.82f * s, top, top + thickness);

@@ -1,24 +1,37 @@
-// The 3D logo (orx.3ds): the letters "ORX" from DejaVu Sans Bold, flattened, triangulated and extruded
-// with a bevel on both faces. The front faces -z, towards the camera's approach, and reads from there;
-// front, bevels, sides and back take four materials of their own colour (the logo is drawn lit and
-// untextured through fog, so colour and shading carry its shape).
+// The 3D logo (orx.3ds): the letters "ORX" in the demo's typeface, flattened, triangulated and extruded
+// with a bevel on both faces, in brushed metal. Two sets stand back to back on a dark core plate, so the
+// name reads the right way round from either side of the orbit; the hall around them is built by
+// logo_stage.cpp. The scene lights the model with an ambient term and one weak point light, so the
+// texture carries the metal: the caps take a chrome reflection by height, the bevels and sides a
+// reflection chosen by which way they face.
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <string>
 
+#include "common/glyphs.h"
+#include "models/logo_stage.h"
 #include "models/model_set.h"
+#include "models/paint.h"
 #include "models/triangulate.h"
 
 namespace {
 
-constexpr const char* fontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
 constexpr float logoWidth = 800, logoHeight = 300;   // world units
 constexpr float logoCentreY = 100;
-constexpr float depth = 110;                          // front to back
-constexpr float bevel = 9;
+constexpr float coreHalfDepth = 22;                   // the plate between the two sets of letters
+constexpr float depth = 64;                           // one set of letters, front to back
+constexpr float bevel = 12;
+constexpr int atlasSize = 256;
+// The letters' atlas: the caps' chrome, then the bevels' and the sides' reflections, u from facing down
+// to facing up.
+const UvRect capArea{0.0f, 0.0f, 1.0f, 0.5f};
+const UvRect bevelArea{0.0f, 0.5f, 1.0f, 0.75f};
+const UvRect sideArea{0.0f, 0.75f, 1.0f, 1.0f};
 constexpr int curveSteps = 8;                          // straight pieces per curve segment
 constexpr float cornerCos = 0.82f;                     // sharper turns than about 35 degrees keep hard edges
 
@@ -71,8 +84,9 @@ std::vector<Loop2> textLoops(const char* text) {
     FT_Library library;
     if (FT_Init_FreeType(&library)) return loops;
     FT_Face face;
-    if (FT_New_Face(library, fontPath, 0, &face)) {
-        std::fprintf(stderr, "assetgen: cannot open the font %s\n", fontPath);
+    const std::string fontPath = std::string(letteringFolder) + letteringBold;
+    if (FT_New_Face(library, fontPath.c_str(), 0, &face)) {
+        std::fprintf(stderr, "assetgen: cannot open the font %s\n", fontPath.c_str());
         FT_Done_FreeType(library);
         return loops;
     }
@@ -175,30 +189,48 @@ Loop2 insetLoop(const Loop2& loop, float d) {
 V3 world(V2 p, float z) { return {-p.u, p.v + logoCentreY, z}; }
 V3 worldDirection(V2 d, float z) { return {-d.u, d.v, z}; }
 
+// The caps' chrome runs with height over the whole logo, so every letter shows the same horizon.
+V2 capCoordinate(V2 p) {
+    return capArea.at(0.5f + p.u / (logoWidth + 2 * bevel), 0.5f + p.v / (logoHeight + 2 * bevel));
+}
+
 void addCap(MeshPart& part, const Shape& inset, float z, float facing) {
     std::vector<V2> points = inset.outer;
     for (const Loop2& h : inset.holes) points.insert(points.end(), h.begin(), h.end());
     const int base = static_cast<int>(part.vertices.size());
-    for (const V2& p : points) part.add(world(p, z), {0, 0});
+    for (const V2& p : points) part.add(world(p, z), capCoordinate(p));
     for (const auto& t : triangulateWithHoles(inset.outer, inset.holes))
         part.triangleFacing(base + t[0], base + t[1], base + t[2], {0, 0, facing});
 }
 
+// Where a band's vertex reads its reflection: by how far its outward direction in the letter's plane
+// points up.
+V2 bandCoordinate(const UvRect& area, V2 outward, float across) {
+    return area.at(std::clamp(0.5f + 0.5f * outward.v, 0.02f, 0.98f), across);
+}
+
 // A band between two loops of equal count (a at za, b at zb); smooth along the loop except at corners.
-void addBand(MeshPart& part, const Loop2& shapeLoop, const Loop2& a, float za, const Loop2& b, float zb, float outwardZ) {
+void addBand(MeshPart& part, const UvRect& area, const Loop2& shapeLoop, const Loop2& a, float za, const Loop2& b,
+             float zb, float outwardZ) {
     const size_t n = shapeLoop.size();
     std::vector<bool> corner(n);
+    std::vector<V2> before(n), after(n);   // outward directions of the edges ending and starting at a point
     for (size_t i = 0; i < n; ++i) {
         const V2 n0 = leftNormal(shapeLoop[(i + n - 1) % n], shapeLoop[i]), n1 = leftNormal(shapeLoop[i], shapeLoop[(i + 1) % n]);
         corner[i] = n0.u * n1.u + n0.v * n1.v < cornerCos;
+        before[i] = {-n0.u, -n0.v}, after[i] = {-n1.u, -n1.v};
     }
     std::vector<int> outCol(n), inCol(n);
     for (size_t i = 0; i < n; ++i) {
-        outCol[i] = part.add(world(a[i], za), {0, 0});
-        part.add(world(b[i], zb), {0, 0});
+        V2 smooth{before[i].u + after[i].u, before[i].v + after[i].v};
+        const float l = std::hypot(smooth.u, smooth.v);
+        smooth = l > 1e-4f ? V2{smooth.u / l, smooth.v / l} : after[i];
+        const V2 starting = corner[i] ? after[i] : smooth, ending = corner[i] ? before[i] : smooth;
+        outCol[i] = part.add(world(a[i], za), bandCoordinate(area, starting, 0.1f));
+        part.add(world(b[i], zb), bandCoordinate(area, starting, 0.9f));
         if (corner[i]) {
-            inCol[i] = part.add(world(a[i], za), {0, 0});
-            part.add(world(b[i], zb), {0, 0});
+            inCol[i] = part.add(world(a[i], za), bandCoordinate(area, ending, 0.1f));
+            part.add(world(b[i], zb), bandCoordinate(area, ending, 0.9f));
         } else {
             inCol[i] = outCol[i];
         }
@@ -213,15 +245,62 @@ void addBand(MeshPart& part, const Loop2& shapeLoop, const Loop2& a, float za, c
     }
 }
 
+// Brushed metal: fine horizontal streaks over a reflection of a pale sky above a dark horizon and a warm
+// glint below it.
+Rgb chrome(float t, float streak) {
+    const Rgb top{0.95f, 0.97f, 1.0f}, sky{0.55f, 0.66f, 0.86f}, horizon{0.12f, 0.14f, 0.24f}, ground{1.0f, 0.78f, 0.45f};
+    Rgb c = t > 0.52f ? mixRgb(sky, top, std::pow((t - 0.52f) / 0.48f, 0.7f))
+                      : (t > 0.46f ? mixRgb(horizon, sky, (t - 0.46f) / 0.06f)
+                                   : mixRgb(ground, horizon, std::pow(t / 0.46f, 1.6f)));
+    return scaleRgb(c, 0.86f + 0.14f * streak);
+}
+
+Picture paintLetterAtlas() {
+    Picture pic(atlasSize, atlasSize, 3);
+    auto streak = [](float s, float t) { return fractal2(s * 3, t * 90, 3, 71); };
+    paintRect(pic, capArea, [&](float s, float t) { return chrome(t, streak(s, t)); });
+    // The bevels catch the light as a bright rim above and fall into shadow below.
+    paintRect(pic, bevelArea, [&](float s, float t) {
+        const Rgb rim = s > 0.5f ? mixRgb({0.8f, 0.86f, 1.0f}, {1.0f, 1.0f, 1.0f}, (s - 0.5f) * 2)
+                                 : mixRgb({0.55f, 0.4f, 0.22f}, {0.8f, 0.86f, 1.0f}, std::pow(s * 2, 2.0f));
+        return scaleRgb(rim, 0.9f + 0.1f * streak(t, s));
+    });
+    paintRect(pic, sideArea, [&](float s, float t) {
+        return scaleRgb(chrome(0.2f + 0.6f * s, streak(t, s)), 0.7f);
+    });
+    return pic;
+}
+
+// One set of letters reading from -z, its back against z = -coreHalfDepth.
+void addLetters(MeshPart& caps, MeshPart& edges, const std::vector<Shape>& shapes) {
+    const float zf = -coreHalfDepth - depth, zb = -coreHalfDepth;
+    for (const Shape& s : shapes) {
+        Shape inner{insetLoop(s.outer, bevel), {}};
+        for (const Loop2& h : s.holes) inner.holes.push_back(insetLoop(h, bevel));
+        addCap(caps, inner, zf, -1);
+        std::vector<std::pair<const Loop2*, const Loop2*>> pairs{{&s.outer, &inner.outer}};
+        for (size_t h = 0; h < s.holes.size(); ++h) pairs.push_back({&s.holes[h], &inner.holes[h]});
+        for (const auto& [loop, in] : pairs) {
+            addBand(edges, bevelArea, *loop, *in, zf, *loop, zf + bevel, -1);
+            addBand(edges, sideArea, *loop, *loop, zf + bevel, *loop, zb, 0);
+        }
+    }
+}
+
+// The same part turned half round the vertical axis: the set that reads from +z.
+MeshPart turnedHalfRound(const MeshPart& part, const char* name) {
+    MeshPart turned = part;
+    turned.name = name;
+    for (MeshVertex& v : turned.vertices) v.position = {-v.position.x, v.position.y, -v.position.z};
+    return turned;
+}
+
 }  // namespace
 
 BuiltModel buildLogoModel() {
     BuiltModel m;
-    m.mesh.materials = {{"orx_celo", "", 235, 120, 25},
-                        {"orx_hrana", "", 255, 225, 160},
-                        {"orx_bok", "", 150, 55, 25},
-                        {"orx_zada", "", 200, 90, 30}};
     std::vector<Loop2> loops = textLoops("ORX");
+    if (loops.empty()) return m;
     // Scale the text to the logo's size about its centre.
     float lo[2] = {1e30f, 1e30f}, hi[2] = {-1e30f, -1e30f};
     for (const Loop2& l : loops)
@@ -229,25 +308,20 @@ BuiltModel buildLogoModel() {
     for (Loop2& l : loops)
         for (V2& p : l)
             p = {(p.u - (lo[0] + hi[0]) / 2) * logoWidth / (hi[0] - lo[0]), (p.v - (lo[1] + hi[1]) / 2) * logoHeight / (hi[1] - lo[1])};
-    MeshPart front, edge, sides, back;
-    front.name = "orx_celo", front.material = 0;
-    edge.name = "orx_hrana", edge.material = 1;
-    sides.name = "orx_bok", sides.material = 2;
-    back.name = "orx_zada", back.material = 3;
-    const float zf = -depth / 2, zb = depth / 2;
-    for (const Shape& s : groupShapes(loops)) {
-        Shape inner{insetLoop(s.outer, bevel), {}};
-        for (const Loop2& h : s.holes) inner.holes.push_back(insetLoop(h, bevel));
-        addCap(front, inner, zf, -1);
-        addCap(back, inner, zb, 1);
-        std::vector<std::pair<const Loop2*, const Loop2*>> pairs{{&s.outer, &inner.outer}};
-        for (size_t h = 0; h < s.holes.size(); ++h) pairs.push_back({&s.holes[h], &inner.holes[h]});
-        for (const auto& [loop, in] : pairs) {
-            addBand(edge, *loop, *in, zf, *loop, zf + bevel, -1);
-            addBand(sides, *loop, *loop, zf + bevel, *loop, zb - bevel, 0);
-            addBand(edge, *loop, *loop, zb - bevel, *in, zb, 1);
-        }
-    }
-    m.mesh.parts = {front, edge, sides, back};
+    m.mesh.materials = {{"orx_klic", "", 255, 255, 255}, {"orx_kov", "orxkov.jpg", 255, 255, 255}};
+    m.textures.push_back({"orxkov.jpg", paintLetterAtlas()});
+    // Untextured objects set the current colour that the textured ones after them are lit with (the
+    // scene leaves it black after its fade): a speck of white inside the core comes first.
+    MeshPart key;
+    key.name = "orx_klic", key.material = 0;
+    addBox(key, Frame{{0, logoCentreY, 0}}, {4, 4, 4}, {});
+    MeshPart caps, edges;
+    caps.name = "orx_celo", caps.material = 1;
+    edges.name = "orx_hrany", edges.material = 1;
+    addLetters(caps, edges, groupShapes(loops));
+    m.mesh.parts = {key, caps, edges, turnedHalfRound(caps, "orx_celo2"), turnedHalfRound(edges, "orx_hrany2")};
+    // The core reaches past the letters, so that seen at a slant from above the set behind stays hidden;
+    // sideways it cannot by much: the orbit passes 100 units beyond the ends.
+    addLogoStage(m, logoWidth + 4 * bevel, logoHeight + 110, coreHalfDepth, logoCentreY);
     return m;
 }

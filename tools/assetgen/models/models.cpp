@@ -28,7 +28,7 @@ bool writeModels(const std::string& dataDir) {
     if (!write3ds(dataDir + "/3ds/teren2.3ds", terrain.detail)) return false;
     const BuiltModel logo = buildLogoModel();
     if (logo.mesh.triangleCount() == 0) {   // the font is missing or held no outlines
-        std::fprintf(stderr, "assetgen: the logo has no letters (is fonts-dejavu-core installed?)\n");
+        std::fprintf(stderr, "assetgen: the logo has no letters (is fonts-play installed?)\n");
         return false;
     }
     return writeBuilt(dataDir, "orx.3ds", logo);
