@@ -40,7 +40,7 @@ Picture makeSunGlow() {
     const GradientNoise noise(0x5011ull);
     return paintRadial(size, [&](Polar p, int, int, uint8_t* out) {
         const float core = 1.8f * std::exp(-p.r * p.r / (0.06f * 0.06f));
-        const float halo = 1.0f * std::exp(-p.r / 0.12f);
+        const float halo = 1.2f * std::exp(-p.r / 0.15f);
         const float corona = 0.5f * std::exp(-p.r / 0.28f);
         // Faint rays: noise around the rim, seen from the centre outwards.
         const float c = std::cos(p.angle), s = std::sin(p.angle);

@@ -3,7 +3,7 @@
 // seen unlit (scene 1 draws it without lighting, scene 2 from its second frame), so its texture
 // carries the shading: the core's plating darkens towards its underside. It is seen 15 pixels across
 // inside a cyan glow and against a blue spiral, so it is dressed in warm colours: gold foil, a red band,
-// lit windows, a red-orange node and copper-framed wings.
+// lit windows, a red-orange node and dish and copper-framed wings.
 #include <algorithm>
 
 #include "models/model_set.h"
@@ -127,7 +127,7 @@ void addRadiatorAndAntenna(MeshPart& part) {
         const float r = 16.0f * k / 5;
         bowl.push_back({r, r * r / 40.0f - 0.8f});
     }
-    addLathe(part, dish, bowl, 16, area(radiatorArea));
+    addLathe(part, dish, bowl, 16, area(foilArea));   // red-orange, so the dish shows against white and blue
     const Frame whip = frameAlong({-60, 0, 0}, unit(V3{-0.3f, -1, 0.2f}));
     addLathe(part, whip, {{1, 20}, {1, 72}, {1, 72}, {0, 72}}, 6, area(metalArea));
 }

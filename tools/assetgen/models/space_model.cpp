@@ -272,7 +272,11 @@ void addAsteroid(MeshPart& part, V3 centre, float radius, int subdivisions, uint
     for (const auto& f : tris) {
         const V3 n = unit(crossV(points[f[1]] - points[f[0]], points[f[2]] - points[f[0]]));
         const V3 out = dot(n, points[f[0]] - centre) >= 0 ? n : n * -1.0f;
-        const float lit = 0.03f + 0.9f * clamp01(dot(out, toSun) * 0.9f + 0.1f);
+        // Sunlit, plus a rim where the faces turn edge on to the sun and a little light off the belt's
+        // dust, so a rock seen against the glow from its night side still shows its shape.
+        const float facing = dot(out, toSun);
+        const float rim = std::pow(1 - std::fabs(facing), 3.0f);
+        const float lit = std::min(0.93f, 0.16f + 0.77f * clamp01(facing * 0.9f + 0.1f) + 0.35f * rim);
         // Each face takes a small patch of the rock's texture at its light level, so its pits show.
         const int a = part.add(points[f[0]], {lit - 0.025f, grain});
         const int b = part.add(points[f[1]], {lit + 0.025f, grain + 0.08f});
@@ -282,12 +286,14 @@ void addAsteroid(MeshPart& part, V3 centre, float radius, int subdivisions, uint
 }
 
 // The first scene's paths, as control points of uniform Catmull-Rom splines: the camera dropping past
-// the sun (parameter (ms - 3500) / 20000), the camera following the ship, the ship, the last approach.
+// the sun (parameter (ms - 3500) / 20000), the camera following the ship, the ship, the last approach
+// and the module released.
 const V3 dropPath[6] = {{-2000, 1000, -2000}, {-2000, 1000, -2000}, {-1000, 100, 0},
                         {1000, 100, 0},       {1300, -1000, 300},   {1300, 1000, 300}};
 const V3 followPath[4] = {{-1300, -1000, 300}, {1300, -1000, 300}, {400, 150, 200}, {400, 150, 200}};
 const V3 shipPath[4] = {{1300, -1000, 300}, {1270, -960, 290}, {380, 150, 0}, {300, 150, 0}};
 const V3 approachPath[4] = {{400, 150, 200}, {400, 150, 200}, {400, 40, 50}, {400, 40, 50}};
+const V3 modulePath[4] = {{380, 150, 0}, {380, 150, 0}, {365, 28, -7}, {365, 28, -7}};
 
 V3 splineAt(const V3* p, int count, float t) {
     const int s = std::clamp(static_cast<int>(t), 0, count - 4);
@@ -299,7 +305,7 @@ V3 splineAt(const V3* p, int count, float t) {
 
 // Distance from a point to the nearest point of any of the first scene's paths.
 float clearance(V3 c) {
-    const std::pair<const V3*, int> paths[] = {{dropPath, 6}, {followPath, 4}, {shipPath, 4}, {approachPath, 4}};
+    const std::pair<const V3*, int> paths[] = {{dropPath, 6}, {followPath, 4}, {shipPath, 4}, {approachPath, 4}, {modulePath, 4}};
     float best = 1e30f;
     for (const auto& [points, count] : paths)
         for (int i = 0; i <= 300; ++i) best = std::min(best, length(c - splineAt(points, count, (count - 3.0f) * i / 300)));
@@ -308,21 +314,22 @@ float clearance(V3 c) {
 
 // Strays inside the belt: from 44 to 62 s every planet in view is thousands of units away and the picture
 // stands still, so eight rocks wait on the lines from the camera to the sun, 420 to 650 units ahead of
-// it, and drift across the glow as the camera passes. A place too near any path is drawn again.
+// it, and drift across the glow as the camera passes. A place too near any path is drawn again; a rock
+// that finds none is left out.
 void addStrays(MeshPart& belt, Rng& rng) {
     for (int k = 0; k < 8; ++k) {
         const V3 eye = splineAt(dropPath, 6, (44000.0f + 2500.0f * k - 3500.0f) / 20000.0f);
         const V3 sight = unit(eye * -1.0f);
         const V3 side = unit(crossV(sight, {0, 1, 0})), up = crossV(side, sight);
-        V3 centre{};
-        float size = 0;
-        for (int attempt = 0; attempt < 40 && (attempt == 0 || clearance(centre) < 2 * size + 130); ++attempt) {
+        for (int attempt = 0; attempt < 60; ++attempt) {
             const float ahead = static_cast<float>(rng.range(420, 650)), off = static_cast<float>(rng.range(90, 220));
             const float a = static_cast<float>(rng.range(0, 2 * pi));
-            centre = eye + sight * ahead + side * (off * std::cos(a)) + up * (off * std::sin(a));
-            size = static_cast<float>(rng.range(22, 40));
+            const V3 centre = eye + sight * ahead + side * (off * std::cos(a)) + up * (off * std::sin(a));
+            const float size = static_cast<float>(rng.range(30, 55));
+            if (clearance(centre) < 2.2f * size + 130) continue;
+            addAsteroid(belt, centre, size, 1, 600 + k, rng);
+            break;
         }
-        addAsteroid(belt, centre, size, 1, 600 + k, rng);
     }
 }
 

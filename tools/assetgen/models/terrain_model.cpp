@@ -140,7 +140,7 @@ float butteHeight(float x, float z, float d) {
         const V3 along = unit(V3{ahead.x - here.x, 0, ahead.z - here.z});
         const float cx = here.x - along.z * b.side * b.offset, cz = here.z + along.x * b.side * b.offset;
         const float r = std::hypot(x - cx, z - cz) * ragged;
-        h = std::max(h, b.height * smoothRange(b.radius, b.radius * 0.8f, r));
+        h = std::max(h, b.height * smoothRange(b.radius, b.radius * 0.6f, r));
     }
     return h;
 }
@@ -176,6 +176,8 @@ Rgb groundColour(float x, float z, float h, float slope, V3 normal) {
     const Rgb rockColour = mixRgb(strata(h, x, z), mixRgb({0.42f, 0.38f, 0.40f}, {0.62f, 0.58f, 0.55f}, fine),
                                   smoothRange(900, 1300, h));
     c = mixRgb(c, rockColour, smoothRange(0.35f, 0.7f, slope + 0.25f * (fine - 0.5f)));
+    // The buttes are bare rock to their tops, so their sides, stretched over few texels, stay rock too.
+    c = mixRgb(c, strata(h, x, z), smoothRange(10, 60, butteHeight(x, z, flightDistance().at(x, z))));
     const float snowLine = 1350 + 300 * patch;
     const float snow = smoothRange(snowLine, snowLine + 200, h) * (1 - smoothRange(1.2f, 2.0f, slope + 0.6f * (fine - 0.5f)));
     c = mixRgb(c, {0.95f, 0.96f, 1.0f}, snow);
