@@ -28,10 +28,12 @@ struct Planet {
 };
 
 // Placed off every camera path of the flight (the paths stay within 3000 units of the sun and pass
-// the belt's radius well above it), in the directions the camera looks while it circles the sun.
+// the belt's radius well above it), in the directions the camera looks while it circles the sun. The
+// blue world lies under the module's last approach with its poles at its rim, so the module is seen
+// against sea and land rather than ice.
 const Planet planets[] = {
     {"obr", "planeta1.jpg", Surface::giant, {4200, -600, 2600}, 1100, {0.25f, 1, 0.1f}, 40, 20, 1024, 512, 11},
-    {"zeme", "planeta2.jpg", Surface::ocean, {-900, -1500, -4300}, 1300, {-0.2f, 1, 0.3f}, 40, 20, 1024, 512, 23},
+    {"zeme", "planeta2.jpg", Surface::ocean, {-900, -1500, -4300}, 1300, {1, 0.25f, -0.2f}, 40, 20, 1024, 512, 23},
     {"mars", "planeta3.jpg", Surface::desert, {-4800, 900, 1200}, 450, {0.1f, 1, -0.2f}, 32, 16, 512, 256, 37},
     {"mesic", "mesic1.jpg", Surface::ice, {-2200, 2600, -1300}, 260, {0, 1, 0.3f}, 32, 16, 512, 256, 41},
     {"mesic2", "mesic2.jpg", Surface::rock, {2500, 500, 3500}, 170, {0, 1, 0}, 24, 12, 256, 128, 53},
