@@ -197,15 +197,24 @@ TEST(AssetsModels, TerrainTilesShareTheDetailCoordinatesAndTheFlightClearsTheGro
         EXPECT_GE(high, 1.0f);
     }
     // The third scene's flight: its edges at least 3000 units away (fog leaves under 5 per cent there),
-    // and the ground under it below 300 units and at least 100 below the camera.
+    // and the ground under it below 300 units and at least 100 below the camera. Beside it, where the fog
+    // still leaves half the colour (250 to 700 units off), walls or rocks rise at least 250 units above
+    // that ground along most of the way: a flight over a flat meadow fails.
     const Box box(terrain->objects);
+    int walled = 0, eyes = 0;
     for (const Vector3& eye : sampled({terrainFlight})) {
         EXPECT_GE(std::min({eye.x - box.low.x, box.high.x - eye.x, eye.z - box.low.z, box.high.z - eye.z}), 3000);
+        float under = -1e30f, beside = -1e30f;
         for (const Object3ds& o : terrain->objects)
-            for (const Vector3& v : o.vertices)
-                ASSERT_TRUE(std::hypot(v.x - eye.x, v.z - eye.z) >= 150 || v.y < std::min(300.0f, eye.y - 100))
-                    << "under (" << eye.x << ", " << eye.z << ")";
+            for (const Vector3& v : o.vertices) {
+                const float off = std::hypot(v.x - eye.x, v.z - eye.z);
+                ASSERT_TRUE(off >= 150 || v.y < std::min(300.0f, eye.y - 100)) << "under (" << eye.x << ", " << eye.z << ")";
+                if (off < 150) under = std::max(under, v.y);
+                if (off >= 250 && off <= 700) beside = std::max(beside, v.y);
+            }
+        walled += beside > under + 250, ++eyes;
     }
+    EXPECT_GE(walled, eyes * 8 / 10);
 }
 
 // Drawn nearest the flight first, the ground the camera passes over fills the depth buffer before the
@@ -339,6 +348,26 @@ TEST(AssetsModels, CameraPathsStayClearOfTheBackdropAndTheLogo) {
             }
         }
     }
+}
+
+// The giant's ring, seen almost edge on, breaks into dashes when it is made of narrow bands or coarse
+// segments: it is one sheet, at least a third as wide as its outer radius, with 120 steps round it or more.
+TEST(AssetsModels, GiantsRingIsOneWideRoundSheet) {
+    const auto space = readModel("vesmir.3ds");
+    const auto ring = std::find_if(space->objects.begin(), space->objects.end(),
+                                   [](const Object3ds& o) { return std::string(o.name) == "prstenec"; });
+    ASSERT_NE(ring, space->objects.end());
+    const Vector3 centre = Box({*ring}).centre();
+    float inner = 1e30f, outer = 0;
+    for (const Vector3& v : ring->vertices) inner = std::min(inner, distance(v, centre)), outer = std::max(outer, distance(v, centre));
+    int onOuter = 0, between = 0;
+    for (const Vector3& v : ring->vertices) {
+        const float r = distance(v, centre);
+        onOuter += r > outer - 2, between += r > inner + 2 && r < outer - 2;
+    }
+    EXPECT_EQ(between, 0);
+    EXPECT_GE(outer - inner, outer / 3);
+    EXPECT_GT(onOuter, 120);
 }
 
 TEST(AssetsImages, EveryPictureHasItsSizeFormatAndBorder) {
@@ -494,22 +523,65 @@ TEST(AssetsImages, FontSheetHoldsEveryPrintableCharacterUprightInItsCell) {
     EXPECT_GE(stem.right - stem.left + 1, 13);
 }
 
-// The detail texture multiplies the terrain by twice its value, so its mean must be near 128; it repeats
-// across the ground, so the step from its last column (row) to the first is like any step inside it.
-TEST(AssetsImages, DetailTextureKeepsTheGroundsBrightnessAndTiles) {
+// Colour the scenes rely on. The sun is added twice weighted by itself under a yellow tint: its radial
+// profile falls from a bright core with no flat disc. The blue world's polar cap blends into the land
+// with no jump from colour to white between neighbouring rows. The module is seen 15 pixels across and
+// against a blue spiral: much of its skin is warm foil and paint. The terrain keeps colour in the fog,
+// and its detail texture, which multiplies it by twice its value, keeps its brightness (a mean near 128)
+// and tiles (the step from its last column or row to the first is like any step inside it).
+TEST(AssetsImages, SunCapsModuleAndGroundKeepTheirLightAndColour) {
+    const auto sun = readPicture("sun.jpg");
+    ASSERT_TRUE(sun->pixels && sun->width == sun->height);
+    const int half = sun->width / 2;
+    std::vector<double> profile;
+    for (int r = 0; r < half; ++r) {
+        double sum = 0;
+        for (int k = 0; k < 64; ++k) {
+            const double a = 2 * 3.14159265 * k / 64;
+            sum += at(*sun, half + static_cast<int>(r * std::cos(a)), half + static_cast<int>(r * std::sin(a)), 0);
+        }
+        profile.push_back(sum / 64);
+    }
+    EXPECT_GT(profile[0], 230);
+    int flat = 0;   // steps of 4 texels out from the centre that fail to fall
+    for (int r = 4; r < half * 9 / 10; r += 4) flat += profile[r] > profile[r - 4] - 0.5;
+    EXPECT_EQ(flat, 0);
+
+    const auto planet = readPicture("planeta2.jpg");
+    int steepest = 0;
+    for (int x = 0; x < planet->width; ++x)
+        for (int row = 1; row < planet->height; ++row) {
+            const float lat = std::fabs(2.0f * row / planet->height - 1);
+            if (lat < 0.5f) continue;
+            // Whiteness, the least of the channels: ice and cloud have it, land and sea do not.
+            const auto white = [&](int y) { return std::min({at(*planet, x, y, 0), at(*planet, x, y, 1), at(*planet, x, y, 2)}); };
+            steepest = std::max(steepest, std::abs(white(row) - white(row - 1)));
+        }
+    EXPECT_LT(steepest, 90);
+
+    // Shares of warm, saturated texels (red well above blue) and of strongly coloured ones.
+    const auto share = [](const Image& image, int warmth, int chroma) {
+        int count = 0;
+        for (int i = 0; i < image.width * image.height; ++i) {
+            const unsigned char* p = image.pixels + static_cast<size_t>(i) * image.bytesPerPixel;
+            count += p[0] - p[2] > warmth && std::max({p[0], p[1], p[2]}) - std::min({p[0], p[1], p[2]}) > chroma;
+        }
+        return static_cast<double>(count) / (image.width * image.height);
+    };
+    EXPECT_GT(share(*readPicture("modul.jpg"), 100, 100), 0.3);
+    EXPECT_GT(share(*readPicture("teren.jpg"), -256, 70), 0.3);
+
     const auto detail = readPicture("detail2.jpg");
     ASSERT_TRUE(detail->pixels && detail->width == detail->height && detail->bytesPerPixel == 3);
     const int n = detail->width;
+    const auto step = [&](int x0, int y0, int x1, int y1) { return std::abs(at(*detail, x0, y0, 0) - at(*detail, x1, y1, 0)); };
     double sum = 0.0, inside = 0.0, wrap = 0.0;
     for (int i = 0; i < n * n * 3; ++i) sum += detail->pixels[i];
-    EXPECT_NEAR(sum / (n * n * 3), 128.0, 3.0);
-    auto step = [&](int x0, int y0, int x1, int y1) {
-        return std::abs(at(*detail, x0, y0, 0) - at(*detail, x1, y1, 0));
-    };
     for (int i = 0; i < n; ++i) {
         inside += step(n / 2, i, n / 2 - 1, i) + step(i, n / 2, i, n / 2 - 1);
         wrap += step(0, i, n - 1, i) + step(i, 0, i, n - 1);
     }
+    EXPECT_NEAR(sum / (n * n * 3), 128.0, 3.0);
     EXPECT_LT(wrap, 1.6 * inside + 2 * n);
 }
 

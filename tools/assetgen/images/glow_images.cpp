@@ -32,20 +32,22 @@ Picture paintRadial(int size, Texel texel) {
 }
 
 // The sun: the scenes add it weighted by its own colour, so the light seen is the square of the stored
-// value; the profile is designed as that light and stored as its square root.
+// value; the profile is designed as that light and stored as its square root. A tight core, a halo and
+// a wide corona are summed and compressed by 1 - e^-x, which keeps the brightest texels below white and
+// the falloff smooth from the centre out: no flat disc survives the yellow tint.
 Picture makeSunGlow() {
     constexpr int size = 512;
     const GradientNoise noise(0x5011ull);
     return paintRadial(size, [&](Polar p, int, int, uint8_t* out) {
-        const float disc = smoothStep(0.125f, 0.105f, p.r);
-        const float glow = 0.75f * std::exp(-p.r * p.r / (2.0f * 0.15f * 0.15f));
-        const float corona = 0.55f * std::exp(-p.r / 0.21f);
+        const float core = 1.8f * std::exp(-p.r * p.r / (0.06f * 0.06f));
+        const float halo = 1.2f * std::exp(-p.r / 0.15f);
+        const float corona = 0.5f * std::exp(-p.r / 0.28f);
         // Faint rays: noise around the rim, seen from the centre outwards.
         const float c = std::cos(p.angle), s = std::sin(p.angle);
         const float ray = 0.5f + 0.5f * fractalNoise(noise, c * 5.0f, s * 5.0f, 1.7f, 3);
-        const float rays = 0.45f * ray * ray * ray * std::exp(-p.r / 0.32f);
+        const float rays = 0.25f * ray * ray * ray * std::exp(-p.r / 0.3f);
         const float window = smoothStep(1.0f, 0.45f, p.r);
-        const float light = std::min(1.0f, (disc + glow + corona + rays) * window);
+        const float light = (1.0f - std::exp(-(core + halo + corona + rays))) * window;
         const uint8_t v = toByte(std::sqrt(light));
         out[0] = out[1] = out[2] = v;
     });
