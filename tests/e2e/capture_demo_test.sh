@@ -8,8 +8,8 @@ source "$(dirname "$0")/lib.sh"
 capture="$build/halvex-capture"
 passed=0
 check() { passed=$((passed + 1)); }
-# Pixels whose three channels are all near white: the credits are white text; the logo, the fog and the
-# clear colour of scene 4 are not.
+# Pixels whose three channels are all near white: the credits are white text; the metal logo, the hall and
+# the fog of scene 4 are not. At 160 x 120 the credits' small lines are a few dozen such pixels.
 white_pixels() {
     convert "$1" -channel RGB -separate -evaluate-sequence min -threshold 92% -format '%[fx:round(mean*w*h)]' info:
 }
@@ -26,7 +26,7 @@ awk -v e="$end" -v g="$gone" 'BEGIN { exit !(e > g && g > 250) }' || fail "the e
 last=$(ls "$work/whole" | tail -n 1)
 [ "$last" = "$(printf 'frame-%07d.png' $(awk -v e="$end" 'BEGIN { print (e == int(e) ? e - 1 : int(e)) * 1000 }'))" ] ||
     fail "the last frame written is $last for an end at $end s"
-[ "$(white_pixels "$work/whole/frame-0250000.png")" -gt 50 ] || fail "no credit text found at 250 s: the check is blind"
+[ "$(white_pixels "$work/whole/frame-0250000.png")" -gt 20 ] || fail "no credit text found at 250 s: the check is blind"
 [ "$(white_pixels "$work/whole/$(printf 'frame-%07d.png' $(awk -v g="$gone" 'BEGIN { print (int(g) + 1) * 1000 }'))")" -eq 0 ] ||
     fail "the first frame after $gone s still shows credit text"
 check
