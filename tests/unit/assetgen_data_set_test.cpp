@@ -210,6 +210,22 @@ TEST(AssetsModels, TerrainTilesJoinAndTheFlightClearsTheGround) {
     }
 }
 
+TEST(AssetsModels, ShipAndModuleHaveTheSizesTheScenesUse) {
+    // The module, centred, rides in the ship's clamps at its origin: at the scenes' scales (ship 0.2,
+    // module 0.02) it fits inside, and the ship is about 150 units long.
+    const auto module = readModel("modul.3ds"), ship = readModel("lod.3ds");
+    float radius = 0, nearest = 1e30f;
+    for (const Object3ds& o : module->objects)
+        for (const Vector3& v : o.vertices) radius = std::max(radius, distance(v, {0, 0, 0}));
+    for (const Object3ds& o : ship->objects)
+        for (const Vector3& v : o.vertices) nearest = std::min(nearest, distance(v, {0, 0, 0}));
+    EXPECT_TRUE(radius >= 100 && radius <= 150) << radius;
+    EXPECT_LT(distance(Box(module->objects).centre(), {0, 0, 0}), 25.0f);
+    EXPECT_GT(nearest, radius * 0.02f / 0.2f);
+    const Vector3 shipSize = Box(ship->objects).size();
+    EXPECT_NEAR(std::max({shipSize.x, shipSize.y, shipSize.z}), 160, 30);
+}
+
 // Two sets of letters, each reading the right way round from its own side, back to back on a core between.
 TEST(AssetsModels, LogoReadsFromBothSides) {
     const auto logo = readModel("orx.3ds");
