@@ -49,9 +49,12 @@ void Timer::moveStartOn(double ms) {
     startCount = static_cast<int64_t>(high | low);
 }
 
+namespace {
+// The whole 60 Hz frames, in ms, of a step: the smallest number of them longer than the interval.
 double stepPeriodMs(int intervalMs) {
     return (std::floor(intervalMs / referenceFrameMs) + 1.0) * referenceFrameMs;
 }
+}  // namespace
 
 bool stepIsDue(const Timer& timer, int intervalMs) {
     return timer.elapsedMs() > stepPeriodMs(intervalMs) - referenceFrameMs / 5.0;

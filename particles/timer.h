@@ -21,6 +21,5 @@ public:
 // of a frame early, so a late 60 Hz frame is not missed), and the timer moves on by exactly that span,
 // so faster displays keep the 60 Hz pace instead of stepping sooner. After a stall longer than two
 // steps the timer starts afresh: a stall is not made up.
-double stepPeriodMs(int intervalMs);   // the whole 60 Hz frames, in ms, of a step
 bool stepIsDue(const Timer& timer, int intervalMs);
 void moveOnOneStep(Timer& timer, int intervalMs);
